@@ -105,12 +105,17 @@ struct SIMCONNECT_RECV_SYSTEM_STATE : SIMCONNECT_RECV {
   char szString[kSimConnectMaxPath];  // 24
 };
 
+// The records derive from one another, which makes offsetof "conditionally
+// supported"; GCC supports it for this single, non-virtual inheritance.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
 static_assert(sizeof(SIMCONNECT_RECV) == 12, "header");
 static_assert(offsetof(SIMCONNECT_RECV_EVENT, uEventID) == 16, "layout");
 static_assert(offsetof(SIMCONNECT_RECV_EVENT_FILENAME, szFileName) == 24, "layout");
 static_assert(offsetof(SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE, dwRequestID) == 12, "layout");
 static_assert(offsetof(SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE, dwData) == 40, "layout");
 static_assert(offsetof(SIMCONNECT_RECV_SYSTEM_STATE, szString) == 24, "layout");
+#pragma GCC diagnostic pop
 
 // Called once per received message by SimConnect_CallDispatch, on the
 // caller's thread. The message is valid only during the call.
