@@ -1,0 +1,38 @@
+// The aircraft configuration reader and the flap detent table it fills: the
+// angle in degrees of each flap lever detent of the loaded aircraft, taken
+// from its configuration files. Session thread only: the reader writes the
+// table when the aircraft changes, the record builder reads it afterwards on
+// the same thread, so no lock is needed.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+constexpr size_t kFlapDetentCount = 20;
+
+// Flap angles in degrees, indexed by lever detent 0 to 19. An entry of -1.0
+// means the aircraft's file gave no angle for that detent. All 0.0 at process
+// start, before any file was read.
+using FlapDetentTable = std::array<float, kFlapDetentCount>;
+
+constexpr float kNoFlapAngle = -1.0f;
+
+// The current table.
+const FlapDetentTable& flapDetentTable();
+
+// Reads the flap sections of the aircraft in the folder of aircraftFilePath
+// (the text up to its last backslash) and replaces the table.
+//
+// "aircraft.cfg" is read first. Aircraft made for Microsoft Flight Simulator
+// 2020 keep their flap sections in "flight_model.cfg" beside an
+// "aircraft.cfg" that has none, so when "aircraft.cfg" cannot be opened, or is
+// read and gives no angle at all, "flight_model.cfg" is read with the same
+// rules. The table is left as it was (the previous aircraft's angles, or the
+// start values) when the path has no backslash or neither file can be opened.
+// Reads nothing else, writes nothing, logs nothing.
+void readAircraftConfig();
+
+// Test hooks: put the table back to its process-start state (all 0.0), or
+// set it outright.
+void resetFlapDetentTableForTest();
+void setFlapDetentTableForTest(const FlapDetentTable& table);
