@@ -1,0 +1,197 @@
+// The autopilot relay's decision: switches only when the simulator differs,
+// values always, the altitude and vertical-speed targets against the
+// simulator, speed and heading targets every time, the rounding of settings,
+// and taking the pending record (each request acted on once).
+#include "bridge/autopilot_relay.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <ostream>
+#include <vector>
+
+#include "bridge/settings_record.h"
+#include "tests/bridge/sim_block.h"
+
+bool operator==(const ClientEventSend& a, const ClientEventSend& b) {
+  return a.eventId == b.eventId && a.data == b.data && a.priority == b.priority;
+}
+void PrintTo(const ClientEventSend& s, std::ostream* os) {
+  *os << "{event " << s.eventId << ", data " << static_cast<int32_t>(s.data) << ", priority " << s.priority << "}";
+}
+
+namespace {
+
+constexpr uint32_t kStandard = 1900000000u, kHighest = 1;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Block offsets of the simulator state the relay compares with.
+constexpr uint32_t kApMaster = 472, kApFlightDirector = 560, kApAltitudeLock = 520, kApAltitudeLockVar = 456,
+                   kApVerticalHoldVar = 464;
+
+ClientEventSend send(uint32_t eventId, int32_t data, uint32_t priority = kStandard) {
+  return ClientEventSend{eventId, static_cast<uint32_t>(data), priority};
+}
+
+std::vector<ClientEventSend> sends(const RelayPlan& plan) { return {plan.sends, plan.sends + plan.count}; }
+
+SettingsRecord request() {
+  SettingsRecord record;
+  resetSettingsRecord(record);
+  return record;
+}
+
+SettingsRecord switchRequest(uint32_t flags, size_t switchOffset, uint8_t position) {
+  SettingsRecord record = request();
+  record.changeFlags = flags;
+  record.switches[switchIndex(switchOffset)] = position;
+  return record;
+}
+
+TEST(RoundSetting, NearestWithHalvesUpAndNegativesTruncated) {
+  EXPECT_EQ(roundSetting(2.5), 3);
+  EXPECT_EQ(roundSetting(2.49), 2);
+  EXPECT_EQ(roundSetting(-2.7), -2);
+  EXPECT_EQ(roundSetting(0.78 * 100.0), 78);
+  EXPECT_EQ(roundSettingToHundreds(12345.0), 12300);
+  EXPECT_EQ(roundSettingToHundreds(12350.0), 12400);
+  EXPECT_EQ(roundSettingToHundreds(-1550.0), -1500);
+}
+
+TEST(RoundSetting, OutOfRangeSaturatesAndNaNGivesZero) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+  EXPECT_EQ(roundSetting(kNaN), 0);
+  EXPECT_EQ(roundSetting(kInf), kMax);
+  EXPECT_EQ(roundSetting(-kInf), kMin);
+  EXPECT_EQ(roundSetting(1e300), kMax);  // beyond the float range
+  EXPECT_EQ(roundSetting(-3e9), kMin);
+  EXPECT_EQ(roundSetting(2147483600.0), kMax);    // rounds up to 2^31 in single precision
+  EXPECT_EQ(roundSettingToHundreds(1e12), kMax);  // hundreds fit, the product does not
+  EXPECT_EQ(roundSettingToHundreds(-1e12), kMin);
+  EXPECT_EQ(roundSettingToHundreds(kNaN), 0);
+}
+
+TEST(AutopilotRelay, SwitchIsSentOnlyWhenTheSimulatorDiffers) {
+  const SettingsRecord masterOn = switchRequest(0x1, 124, 1);
+  EXPECT_TRUE(sends(planAutopilotRelay(masterOn, SimBlock().setDouble(kApMaster, 1.0).data())).empty());
+  EXPECT_EQ(sends(planAutopilotRelay(masterOn, SimBlock().data())), std::vector<ClientEventSend>{send(3, 1)});
+
+  const SettingsRecord masterOff = switchRequest(0x1, 124, 0);
+  EXPECT_TRUE(sends(planAutopilotRelay(masterOff, SimBlock().data())).empty());
+  EXPECT_EQ(sends(planAutopilotRelay(masterOff, SimBlock().setDouble(kApMaster, kNaN).data())),
+            std::vector<ClientEventSend>{send(3, 0)});  // NaN counts as on
+
+  const SettingsRecord directorOff = switchRequest(0x4, 126, 0);
+  EXPECT_EQ(sends(planAutopilotRelay(directorOff, SimBlock().setDouble(kApFlightDirector, 1.0).data())),
+            std::vector<ClientEventSend>{send(5, 0)});
+
+  // A switch byte without its change flag, and flags without a switch, do nothing.
+  SettingsRecord unflagged = switchRequest(0x3180, 125, 1);  // bits 7, 8, 12, 13
+  EXPECT_TRUE(sends(planAutopilotRelay(unflagged, SimBlock().data())).empty());
+}
+
+TEST(AutopilotRelay, AllSwitchesInBitOrder) {
+  SettingsRecord all = request();
+  all.changeFlags = 0xE7F;  // bits 0-6 and 9-11
+  for (size_t offset : {124, 125, 126, 127, 128, 129, 130, 133, 135, 136}) all.switches[switchIndex(offset)] = 1;
+  const std::vector<ClientEventSend> expected = {send(3, 1), send(4, 1), send(5, 1), send(7, 1),  send(10, 1),
+                                                 send(8, 1), send(6, 1), send(9, 1), send(11, 1), send(12, 1)};
+  EXPECT_EQ(sends(planAutopilotRelay(all, SimBlock().data())), expected);
+}
+
+TEST(AutopilotRelay, ValuesAreAlwaysSentInBitOrder) {
+  SettingsRecord values = request();
+  values.changeFlags = 0x1FC000;  // bits 14-20
+  values.setSpeedKt = 250.4;
+  values.setN1RefPct = 95.5;
+  values.setMach = 0.78;
+  values.setAltitudeFt = 12345.0;
+  values.setVerticalSpeedFpm = -1550.0;
+  values.setHeadingDeg = 359.6;
+  values.setCourseDeg = 90.2;
+  const std::vector<ClientEventSend> expected = {send(16, 250),   send(19, 96),  send(17, 78), send(14, 12300),
+                                                 send(15, -1500), send(18, 360), send(13, 90)};
+  SimBlock simulatorAlreadyThere;
+  simulatorAlreadyThere.setDouble(kApAltitudeLockVar, 12300.0).setDouble(kApVerticalHoldVar, -1500.0);
+  EXPECT_EQ(sends(planAutopilotRelay(values, simulatorAlreadyThere.data())), expected);
+}
+
+TEST(AutopilotRelay, AltitudeAndVerticalSpeedTargetsAgainstTheSimulator) {
+  SettingsRecord altitude = request();
+  altitude.targetAltitudeFt = 10000.0;
+  SimBlock holdOffAtTarget;
+  holdOffAtTarget.setDouble(kApAltitudeLockVar, 10000.0);
+  EXPECT_EQ(sends(planAutopilotRelay(altitude, holdOffAtTarget.data())), std::vector<ClientEventSend>{send(6, 1)});
+
+  altitude.targetAltitudeFt = 12345.0;
+  SimBlock holdOnElsewhere;
+  holdOnElsewhere.setDouble(kApAltitudeLock, 1.0).setDouble(kApAltitudeLockVar, 10000.9);
+  EXPECT_EQ(sends(planAutopilotRelay(altitude, holdOnElsewhere.data())), std::vector<ClientEventSend>{send(14, 12300)});
+
+  SettingsRecord verticalSpeed = request();
+  verticalSpeed.targetVerticalSpeedFpm = -1550.0;
+  EXPECT_TRUE(
+      sends(planAutopilotRelay(verticalSpeed, SimBlock().setDouble(kApVerticalHoldVar, -1500.7).data())).empty());
+  EXPECT_EQ(sends(planAutopilotRelay(verticalSpeed, SimBlock().data())),
+            std::vector<ClientEventSend>{send(15, -1500)});  // no mode event for a vertical speed
+  EXPECT_EQ(sends(planAutopilotRelay(verticalSpeed, SimBlock().setDouble(kApVerticalHoldVar, kNaN).data())),
+            std::vector<ClientEventSend>{send(15, -1500)});
+
+  // NaN targets have no value to send: nothing at all for them.
+  SettingsRecord notANumber = request();
+  notANumber.targetAltitudeFt = kNaN;
+  notANumber.targetVerticalSpeedFpm = kNaN;
+  EXPECT_TRUE(sends(planAutopilotRelay(notANumber, SimBlock().data())).empty());
+}
+
+TEST(AutopilotRelay, SpeedAndHeadingTargetsAreSentEveryTime) {
+  struct Case {
+    double speed;
+    std::vector<ClientEventSend> expected;
+  };
+  const Case cases[] = {
+      {0.78, {send(8, 1), send(17, 78)}},
+      {250.0, {send(7, 1), send(16, 250)}},
+      {0.0, {send(7, 1), send(16, 0)}},
+      {2.0, {send(7, 1), send(16, 2)}},
+      {-1.0, {}},
+      {-5.0, {}},
+      {kNaN, {}},
+  };
+  for (const Case& c : cases) {
+    SettingsRecord speed = request();
+    speed.targetSpeed = c.speed;
+    EXPECT_EQ(sends(planAutopilotRelay(speed, SimBlock().data())), c.expected) << "target speed " << c.speed;
+  }
+
+  SettingsRecord heading = request();
+  heading.targetHeadingDeg = 0.0;  // heading 0 is a request
+  EXPECT_EQ(sends(planAutopilotRelay(heading, SimBlock().data())),
+            (std::vector<ClientEventSend>{send(9, 1), send(18, 0, kHighest)}));
+  for (double none : {-1.0, kNaN}) {
+    heading.targetHeadingDeg = none;
+    EXPECT_TRUE(sends(planAutopilotRelay(heading, SimBlock().data())).empty()) << none;
+  }
+}
+
+TEST(AutopilotRelay, EachPendingRequestIsRelayedOnce) {
+  resetPendingSettings();
+  SettingsRecord first = switchRequest(0x1, 124, 0);
+  SettingsRecord second = switchRequest(0x4000, 124, 1);
+  second.setSpeedKt = 280.0;
+  mergePendingSettings(first);
+  mergePendingSettings(second);
+
+  const SimBlock block;
+  // The flags add up; the switch byte and the speed come from the second upload.
+  EXPECT_EQ(sends(takeAndPlanAutopilotRelay(block.data())), (std::vector<ClientEventSend>{send(3, 1), send(16, 280)}));
+  EXPECT_TRUE(sends(takeAndPlanAutopilotRelay(block.data())).empty());
+
+  const SettingsRecord left = pendingSettingsSnapshot();
+  const SettingsRecord start = request();
+  EXPECT_EQ(std::memcmp(&left, &start, sizeof left), 0) << "the pending record is back to its start values";
+}
+
+}  // namespace
