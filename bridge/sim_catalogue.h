@@ -13,12 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-// simconnect.h checks its message layouts with offsetof on derived structs,
-// which GCC flags (-Winvalid-offsetof) though the layouts are plain C ones.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
 #include "simlink/simconnect.h"
-#pragma GCC diagnostic pop
 
 // One variable of data definition 0.
 struct SimVariable {
