@@ -1,0 +1,77 @@
+// Blocking IPv4 TCP sockets: the app listener, its serving threads and the app
+// client use these and nothing else of the socket API. No socket option is
+// ever set. Any thread may call any function; one socket may be shut down from
+// another thread while a call on it blocks (that is how blocked calls are
+// released), but it must not be closed while another thread still uses it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A socket handle: SOCKET on Win32, a file descriptor on POSIX.
+using TcpSocket = std::uintptr_t;
+constexpr TcpSocket kInvalidTcpSocket = ~static_cast<TcpSocket>(0);
+
+// An IPv4 address in network byte order, as it goes into a socket address.
+using Ipv4Address = uint32_t;
+
+// The wildcard address: every local interface.
+constexpr Ipv4Address kIpv4AnyAddress = 0;
+
+// Dotted-decimal text converted as inet_addr does; INADDR_NONE
+// (255.255.255.255) when the text is no address.
+Ipv4Address ipv4AddressFromText(const char* text);
+
+// Looks a host name or dotted-decimal text up; false when it has no IPv4
+// address.
+bool resolveIpv4Host(const char* host, Ipv4Address& address);
+
+// AF_INET, SOCK_STREAM, IPPROTO_TCP. kInvalidTcpSocket on failure.
+TcpSocket createTcpSocket();
+
+bool bindTcpSocket(TcpSocket socket, Ipv4Address address, uint16_t port);
+bool listenTcpSocket(TcpSocket socket, int backlog);
+
+// Blocks until a connection arrives; kInvalidTcpSocket on failure (also when
+// the listening socket was shut down or closed meanwhile).
+TcpSocket acceptTcpConnection(TcpSocket listening);
+
+bool connectTcpSocket(TcpSocket socket, Ipv4Address address, uint16_t port);
+
+// recv with flags 0: the number of bytes received (> 0), 0 when the peer
+// closed the connection, -1 on an error (see lastTcpSocketError). An
+// interrupted call is restarted.
+long receiveFromTcpSocket(TcpSocket socket, void* buffer, size_t length);
+
+// send with flags 0: the number of bytes sent (>= 0), or -1 on an error. A
+// send to a peer that has gone reports an error and never raises a signal.
+long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length);
+
+// Waits until a receive would not block (data, a close or an error is there)
+// or the time has passed. True when readable.
+bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds);
+
+// Shut down receiving (SD_RECEIVE), or both directions (SD_BOTH). Either wakes
+// a receive blocked on the socket in another thread.
+bool shutdownTcpReceive(TcpSocket socket);
+bool shutdownTcpBoth(TcpSocket socket);
+
+void closeTcpSocket(TcpSocket socket);
+
+// getpeername: false when the peer's address cannot be read.
+bool tcpPeerKnown(TcpSocket socket);
+
+// The peer's port (getpeername), 0 if unknown.
+uint16_t tcpPeerPort(TcpSocket socket);
+
+// The local port the socket is bound to (getsockname), 0 if unknown.
+uint16_t tcpLocalPort(TcpSocket socket);
+
+// The calling thread's last socket error (WSAGetLastError on Win32, errno on
+// POSIX).
+int lastTcpSocketError();
+
+// True for the code of a temporary failure after which the same send may be
+// tried again: WSATRY_AGAIN (11002) on Win32; EAGAIN, EWOULDBLOCK or EINTR on
+// POSIX.
+bool isTemporaryTcpFailure(int code);

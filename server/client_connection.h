@@ -1,0 +1,38 @@
+// What one serving thread keeps about its app connection, and the command
+// handlers it runs. Private to the serving thread that owns the connection.
+#pragma once
+
+#include <cstdint>
+
+#include "bridge/settings_record.h"
+#include "platform/tcp_socket.h"
+
+struct ClientConnection {
+  explicit ClientConnection(TcpSocket s) : socket(s) { resetSettingsRecord(settingsReceive); }
+
+  TcpSocket socket;
+  // Build counter of the last flight-data record sent here; 0 before any.
+  int32_t lastSentBuildCounter = 0;
+  // This connection's own receive buffer for uploaded settings records.
+  SettingsRecord settingsReceive;
+};
+
+// What the serving thread does once a command has been carried out.
+enum class AfterCommand { readNextFrame, endConnection };
+
+// "rSIMDATA30": waits briefly for a build newer than the last one sent here,
+// then sends the 2280-byte record.
+AfterCommand sendFlightRecord(ClientConnection& connection);
+
+// "rFMCDATA20": length, data and word of the FMC data, as three pieces.
+AfterCommand sendFmcData(ClientConnection& connection);
+
+// "vFMCDATA20": the first eight bytes of the FMC data (0xFF bytes if empty).
+AfterCommand sendFmcPeek(ClientConnection& connection);
+
+// "sMCPDATA20": a settings record and its checksum; merged when they match.
+AfterCommand receiveSettingsUpload(ClientConnection& connection);
+
+// "sFMCDATA20" and "sFPLDATA10": length, data and word into a shared store.
+AfterCommand receiveFmcUpload(ClientConnection& connection);
+AfterCommand receiveFlightPlanUpload(ClientConnection& connection);

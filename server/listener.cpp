@@ -1,0 +1,187 @@
+#include "server/listener.h"
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "log/log.h"
+#include "platform/tcp_socket.h"
+#include "server/client_session.h"
+#include "server/connection_registry.h"
+
+namespace {
+
+// The bridge listens on every interface; the text is fixed for the program.
+const char* const kBindAddressText = "ANY";
+constexpr int kListenBacklog = 6;
+
+// The listening socket and the stop request are shared by the listener thread
+// (which opens the socket) and the stop path (which closes it); one lock
+// orders the two, so a stop that comes while the listener is still setting up
+// is never undone by the listener setting listenerRunning again.
+struct ListeningState {
+  std::mutex lock;
+  TcpSocket socket = kInvalidTcpSocket;
+  bool stopRequested = false;
+};
+
+ListeningState& listening() {
+  static ListeningState state;
+  return state;
+}
+
+std::thread& listenerThread() {
+  static std::thread thread;
+  return thread;
+}
+
+std::atomic<uint16_t> boundPort{0};
+
+std::mutex drainedLock;
+std::vector<uint16_t> drainedPeerPorts;
+
+struct ServingThread {
+  std::thread thread;
+  uint16_t peerPort;
+};
+
+Ipv4Address bindAddress(const char* text) {
+  return std::strcmp(text, "ANY") == 0 ? kIpv4AnyAddress : ipv4AddressFromText(text);
+}
+
+// Creates, binds and listens; returns the listening socket, or
+// kInvalidTcpSocket after a failure or a stop that came first. A socket that
+// failed to bind or listen stays open until the stop path closes it.
+TcpSocket openListeningSocket(uint16_t port) {
+  ListeningState& state = listening();
+  std::lock_guard<std::mutex> hold(state.lock);
+  if (state.stopRequested) return kInvalidTcpSocket;
+  state.socket = createTcpSocket();
+  if (!bindTcpSocket(state.socket, bindAddress(kBindAddressText), port)) {
+    logMessage("Orvx Socket: bind failed");
+    return kInvalidTcpSocket;
+  }
+  if (!listenTcpSocket(state.socket, kListenBacklog)) {
+    logMessage("Orvx Socket: listen failed");
+    return kInvalidTcpSocket;
+  }
+  boundPort.store(tcpLocalPort(state.socket));
+  listenerRunning.store(true);
+  return state.socket;
+}
+
+// Clears listenerRunning first, so that the accept this wakes takes the drain
+// path, then shuts the listening socket down and closes it.
+void closeListeningSocket() {
+  ListeningState& state = listening();
+  std::lock_guard<std::mutex> hold(state.lock);
+  state.stopRequested = true;
+  listenerRunning.store(false);
+  if (state.socket == kInvalidTcpSocket) return;
+  shutdownTcpReceive(state.socket);
+  closeTcpSocket(state.socket);
+  state.socket = kInvalidTcpSocket;
+}
+
+// Prepares a new run: a socket left open by a listener that failed to bind
+// is closed, and the stop state cleared.
+void resetListeningState() {
+  ListeningState& state = listening();
+  std::lock_guard<std::mutex> hold(state.lock);
+  if (state.socket != kInvalidTcpSocket) closeTcpSocket(state.socket);
+  state.socket = kInvalidTcpSocket;
+  state.stopRequested = false;
+  boundPort.store(0);
+}
+
+bool startServingThread(TcpSocket accepted, std::vector<ServingThread>& servingThreads) {
+  registerConnection(accepted);
+  const uint16_t peerPort = tcpPeerPort(accepted);
+  try {
+    servingThreads.push_back(ServingThread{std::thread(serveClient, accepted), peerPort});
+  } catch (const std::system_error&) {
+    unregisterConnection(accepted);
+    closeTcpSocket(accepted);
+    return false;
+  }
+  return true;
+}
+
+// Accepts until the listening socket is closed by the stop path, or until a
+// serving thread cannot be started.
+void acceptConnections(TcpSocket listeningSocket, std::vector<ServingThread>& servingThreads) {
+  do {
+    const TcpSocket accepted = acceptTcpConnection(listeningSocket);
+    if (accepted == kInvalidTcpSocket) {
+      if (!listenerRunning.load()) {
+        logMessage("Orvx Socket: listening socket was closed");
+        return;
+      }
+      logMessage("Orvx Socket: accept failed");
+      continue;
+    }
+    if (!startServingThread(accepted, servingThreads)) {
+      logMessage("Orvx Socket: creating client thread failed");
+      return;
+    }
+    logMessage("Orvx Socket: successfully created client serving thread");
+  } while (listenerRunning.load());
+}
+
+// Every serving thread started is joined, in start order, even after a
+// serving thread could not be started: they end when their apps go or when
+// the stop path releases them.
+void joinServingThreads(std::vector<ServingThread>& servingThreads) {
+  for (ServingThread& serving : servingThreads) {
+    serving.thread.join();
+    std::lock_guard<std::mutex> hold(drainedLock);
+    drainedPeerPorts.push_back(serving.peerPort);
+  }
+}
+
+}  // namespace
+
+void runListener(uint16_t port) {
+  const TcpSocket listeningSocket = openListeningSocket(port);
+  if (listeningSocket == kInvalidTcpSocket) return;
+  std::vector<ServingThread> servingThreads;
+  acceptConnections(listeningSocket, servingThreads);
+  joinServingThreads(servingThreads);
+}
+
+bool startListenerThread(uint16_t port) {
+  std::thread& thread = listenerThread();
+  if (thread.joinable()) thread.join();  // an earlier listener that has ended
+  resetListeningState();
+  resetConnectionRegistry();
+  {
+    std::lock_guard<std::mutex> hold(drainedLock);
+    drainedPeerPorts.clear();
+  }
+  listenerRunning.store(true);
+  try {
+    thread = std::thread(runListener, port);
+  } catch (const std::system_error&) {
+    listenerRunning.store(false);
+    return false;
+  }
+  return true;
+}
+
+void stopListener() {
+  std::thread& thread = listenerThread();
+  if (!listenerRunning.load() || !thread.joinable()) return;
+  closeListeningSocket();
+  releaseAllConnections();
+  thread.join();
+  thread = std::thread();
+}
+
+uint16_t listenerBoundPort() { return boundPort.load(); }
+
+std::vector<uint16_t> drainedPeerPortsForTest() {
+  std::lock_guard<std::mutex> hold(drainedLock);
+  return drainedPeerPorts;
+}

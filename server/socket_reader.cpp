@@ -1,0 +1,53 @@
+#include "server/socket_reader.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "server/connection_registry.h"
+
+namespace {
+
+// How often a serving thread that waits for its app checks for a release.
+// Shutting a socket down does not wake a receive blocked on it everywhere
+// (Wine does not), so the wait is sliced.
+constexpr int kReleaseCheckMilliseconds = 50;
+
+constexpr size_t kPieceSize = 64 * 1024;
+
+// recv once the socket is readable; -1 when the connections were released.
+long receiveWhenReadable(TcpSocket connection, void* buffer, size_t length) {
+  while (!waitTcpReadable(connection, kReleaseCheckMilliseconds)) {
+    if (connectionsReleased()) return -1;
+  }
+  return receiveFromTcpSocket(connection, buffer, length);
+}
+
+ReadOutcome outcomeOfEarlyEnd(long received, size_t alreadyIn) {
+  if (received < 0 || alreadyIn == 0) return ReadOutcome::failed;
+  return ReadOutcome::cutShort;
+}
+
+}  // namespace
+
+ReadOutcome readFixed(TcpSocket connection, void* buffer, size_t length) {
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  size_t in = 0;
+  while (in < length) {
+    const long received = receiveWhenReadable(connection, bytes + in, length - in);
+    if (received <= 0) return outcomeOfEarlyEnd(received, in);
+    in += static_cast<size_t>(received);
+  }
+  return ReadOutcome::complete;
+}
+
+ReadOutcome readFixedInPieces(TcpSocket connection, size_t length, const PieceConsumer& consume) {
+  std::vector<uint8_t> piece(std::min(length, kPieceSize));
+  size_t in = 0;
+  while (in < length) {
+    const long received = receiveWhenReadable(connection, piece.data(), std::min(length - in, piece.size()));
+    if (received <= 0) return outcomeOfEarlyEnd(received, in);
+    consume(in, piece.data(), static_cast<size_t>(received));
+    in += static_cast<size_t>(received);
+  }
+  return ReadOutcome::complete;
+}

@@ -1,0 +1,24 @@
+// Fixed-size reads on a serving thread's connection. Each read blocks until
+// all bytes are in, the connection closes or fails, or the listener releases
+// its connections at shutdown. Called only by the thread that owns the socket.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "platform/tcp_socket.h"
+
+enum class ReadOutcome {
+  complete,  // every byte arrived
+  failed,    // a receive error, a release, or a close before any byte arrived
+  cutShort,  // the connection closed after part of the bytes arrived
+};
+
+// Receives exactly `length` bytes into `buffer`.
+ReadOutcome readFixed(TcpSocket connection, void* buffer, size_t length);
+
+// Receives exactly `length` bytes, handing each piece to `consume` as it
+// arrives, with its offset from the start of the read.
+using PieceConsumer = std::function<void(size_t offset, const uint8_t* bytes, size_t count)>;
+ReadOutcome readFixedInPieces(TcpSocket connection, size_t length, const PieceConsumer& consume);

@@ -1,0 +1,187 @@
+// The six commands over loopback: reply bytes, frames in pieces, frames that
+// are no command, the settings checksum and merge, the shared FMC and
+// flight-plan stores, refused upload lengths.
+#include <cstring>
+
+#include "bridge/flight_record.h"
+#include "bridge/settings_record.h"
+#include "server/app_protocol.h"
+#include "server/mcp_checksum.h"
+#include "server/shared_data_store.h"
+#include "server_test_support.h"
+
+namespace {
+
+using CommandProtocolTest = ServerTest;
+
+const Bytes kEmptyPeek(8, 0xFF);
+
+FlightRecord recordFrom(const Bytes& bytes) {
+  FlightRecord record{};
+  if (bytes.size() == sizeof record) std::memcpy(&record, bytes.data(), sizeof record);
+  return record;
+}
+
+void publishLatitude(double latitudeDeg) {
+  flightRecordForBuild().latitudeDeg = latitudeDeg;
+  publishFlightRecord();
+}
+
+Bytes fmcReply(const std::string& data, uint32_t word) { return bytesOf(lengthPrefixed(data, word)); }
+
+TEST(McpSettingsChecksum, MatchesTheWorkedValues) {
+  uint8_t record[kSettingsRecordSize] = {};
+  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0xB2A4C15Fu);
+  record[0] = 0x01;
+  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0x19496642u);
+  record[0] = 0xFF;
+  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0x19496642u);
+  record[0] = 0x80;
+  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0xACCEF5DFu);
+}
+
+TEST_F(CommandProtocolTest, FlightDataBeforeAnyBuildIsTheStartupRecordEveryTime) {
+  RawApp app(port());
+  for (int request = 0; request < 3; ++request) {
+    app.send(commandFrame(kRequestFlightData));
+    const Bytes reply = app.receive(kFlightRecordSize);
+    ASSERT_EQ(reply.size(), kFlightRecordSize) << "request " << request;
+    EXPECT_EQ(std::memcmp(reply.data(), "ORVX30\0", 7), 0);
+    const FlightRecord record = recordFrom(reply);
+    EXPECT_EQ(record.baroDefaultHpa, 1013.0);
+    EXPECT_EQ(record.reserved2272, 0x55);
+  }
+  EXPECT_EQ(flightBuildCounter(), 0);
+}
+
+TEST_F(CommandProtocolTest, FlightDataWaitsForTheNextBuildOrSendsTheSameRecordAgain) {
+  RawApp app(port());
+  publishLatitude(1.0);
+  app.send(commandFrame(kRequestFlightData));
+  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
+
+  // No newer build: after its bounded wait the bridge sends the same record.
+  app.send(commandFrame(kRequestFlightData));
+  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
+
+  // A build that lands while the request waits is the one sent.
+  app.send(commandFrame(kRequestFlightData));
+  publishLatitude(2.0);
+  const FlightRecord fresh = recordFrom(app.receive(kFlightRecordSize));
+  EXPECT_EQ(fresh.latitudeDeg, 2.0);
+  EXPECT_EQ(std::memcmp(fresh.tag, "ORVX30\0", 7), 0);
+}
+
+TEST_F(CommandProtocolTest, FmcDataStoredOnOneConnectionIsServedOnAnother) {
+  RawApp writer(port());
+  RawApp reader(port());
+  reader.send(commandFrame(kRequestFmcData) + commandFrame(kPeekFmcData));
+  EXPECT_EQ(reader.receive(8), fmcReply("", 0)) << "empty FMC data: zero length and word";
+  EXPECT_EQ(reader.receive(8), kEmptyPeek);
+
+  writer.send(commandFrame(kUploadFmcData) + lengthPrefixed("abc", 0x11223344));
+  writer.sync();
+  reader.send(commandFrame(kRequestFmcData) + commandFrame(kPeekFmcData));
+  EXPECT_EQ(reader.receive(11), fmcReply("abc", 0x11223344));
+  EXPECT_EQ(reader.receive(8), (Bytes{'a', 'b', 'c', 0, 0, 0, 0, 0})) << "fewer than eight bytes: zero-padded";
+
+  writer.send(commandFrame(kUploadFmcData) + lengthPrefixed("0123456789", 7));
+  writer.sync();
+  reader.send(commandFrame(kPeekFmcData));
+  EXPECT_EQ(reader.receive(8), bytesOf("01234567"));
+}
+
+TEST_F(CommandProtocolTest, FlightPlanUploadReplacesDataAndWord) {
+  RawApp app(port());
+  app.send(commandFrame(kUploadFlightPlan) + lengthPrefixed("KSEA KPDX", 42));
+  app.sync();
+  const SharedDataStore::Snapshot plan = flightPlanStore().snapshot();
+  EXPECT_EQ(plan.data, bytesOf("KSEA KPDX"));
+  EXPECT_EQ(plan.word, 42u);
+  EXPECT_TRUE(fmcDataStore().snapshot().data.empty()) << "the FMC data is a store of its own";
+}
+
+TEST_F(CommandProtocolTest, FrameSentInPiecesIsServedWhole) {
+  RawApp app(port());
+  const std::string frame = commandFrame(kPeekFmcData);
+  app.send(frame.substr(0, 3));
+  app.send(frame.substr(3, 3));
+  app.send(frame.substr(6, 4));
+  EXPECT_EQ(app.receive(8), kEmptyPeek);
+}
+
+TEST_F(CommandProtocolTest, FramesThatAreNoCommandAreIgnoredAndTheConnectionKept) {
+  RawApp app(port());
+  app.send(std::string("vfmcdata20") + "rSIMDATA31" + "sMCPDATA21" + "VFMCDATA20" + commandFrame(kRequestFmcData));
+  EXPECT_EQ(app.receive(8), fmcReply("", 0)) << "the first reply belongs to the only real command";
+  app.send(commandFrame(kPeekFmcData));
+  EXPECT_EQ(app.receive(8), kEmptyPeek);
+}
+
+TEST_F(CommandProtocolTest, SettingsWithAWrongChecksumChangeNothing) {
+  SettingsRecord upload;
+  resetSettingsRecord(upload);
+  upload.changeFlags = 0x1;
+  upload.switches[0] = 1;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&upload);
+  RawApp app(port());
+  app.send(commandFrame(kUploadSettings) + recordBytes(upload) +
+           littleEndian32(mcpSettingsChecksum(bytes, sizeof upload) + 1));
+  app.sync();  // also proves the connection goes on
+  SettingsRecord startValues;
+  resetSettingsRecord(startValues);
+  const SettingsRecord pending = pendingSettingsSnapshot();
+  EXPECT_EQ(std::memcmp(&pending, &startValues, sizeof pending), 0);
+}
+
+TEST_F(CommandProtocolTest, TwoSettingsUploadsOrTheirChangeFlags) {
+  SettingsRecord first;
+  resetSettingsRecord(first);
+  first.changeFlags = 0x1;
+  first.switches[0] = 1;
+  SettingsRecord second;
+  resetSettingsRecord(second);
+  std::memcpy(second.tag, "XXXXXXX\x7F", 8);  // the tag is rewritten and byte 7 left alone
+  second.changeFlags = 0x4000;
+  second.setSpeedKt = 300.0;
+  std::memset(second.padding139, 0xAA, sizeof second.padding139);
+
+  RawApp app(port());
+  app.send(commandFrame(kUploadSettings) + settingsPayload(first));
+  app.send(commandFrame(kUploadSettings) + settingsPayload(second));
+  app.sync();
+  const SettingsRecord pending = pendingSettingsSnapshot();
+  EXPECT_EQ(std::memcmp(pending.tag, "ORVX20\0\0", 8), 0);
+  EXPECT_EQ(pending.changeFlags, 0x4001u);
+  EXPECT_EQ(pending.switches[0], 0) << "copied bytes come from the later upload";
+  EXPECT_EQ(pending.setSpeedKt, 300.0);
+  EXPECT_EQ(pending.padding139[0], 0);
+}
+
+TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpty) {
+  RawApp reader(port());
+  const uint32_t refused[] = {0u, kMaxUploadLength + 1, 0x80000000u, 0xFFFFFFFFu};
+  for (uint32_t length : refused) {
+    RawApp writer(port());
+    writer.send(commandFrame(kUploadFmcData) + lengthPrefixed("filled", 5));
+    writer.sync();
+    writer.send(commandFrame(kUploadFmcData) + littleEndian32(length) + "data" + littleEndian32(9));
+    EXPECT_TRUE(writer.closedByBridge()) << "length " << length;
+    reader.send(commandFrame(kPeekFmcData));
+    EXPECT_EQ(reader.receive(8), kEmptyPeek) << "length " << length;
+  }
+  RawApp planner(port());
+  planner.send(commandFrame(kUploadFlightPlan) + littleEndian32(0));
+  EXPECT_TRUE(planner.closedByBridge());
+  EXPECT_TRUE(flightPlanStore().snapshot().data.empty());
+}
+
+TEST_F(CommandProtocolTest, UploadAtTheCapIsAccepted) {
+  RawApp app(port());
+  const std::string data(kMaxUploadLength, 'x');
+  app.send(commandFrame(kUploadFmcData) + lengthPrefixed(data, 3));
+  app.sync();
+  EXPECT_EQ(fmcDataStore().snapshot().data.size(), kMaxUploadLength);
+}
+
+}  // namespace

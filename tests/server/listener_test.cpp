@@ -1,0 +1,99 @@
+// The listener: connections counted as they come and go, the stop with a
+// silent app, the drain order, a port already taken, a peer that vanishes.
+#include <future>
+
+#include "bridge/shared_state.h"
+#include "platform/socket_library.h"
+#include "server/app_protocol.h"
+#include "server/listener.h"
+#include "server_test_support.h"
+
+namespace {
+
+const char* const kCreated = "Orvx Socket: successfully created client serving thread";
+
+using ListenerTest = ServerTest;
+
+bool countIs(int32_t expected) {
+  return waitUntil([&] { return connectedClientCount.load() == expected; });
+}
+
+TEST_F(ListenerTest, ConnectedClientCountFollowsThreeAppsAtOnce) {
+  LogCapture log;
+  RawApp first(port());
+  RawApp second(port());
+  RawApp third(port());
+  ASSERT_TRUE(countIs(3));
+  for (RawApp* app : {&first, &second, &third}) app->sync();  // all three served at once
+  EXPECT_EQ(log.countLines(kCreated), 3u);
+
+  second.close();
+  EXPECT_TRUE(countIs(2));
+  first.close();
+  third.close();
+  EXPECT_TRUE(countIs(0));
+}
+
+TEST_F(ListenerTest, StopReleasesASilentAppAndJoinsInStartOrder) {
+  LogCapture log;
+  RawApp silent(port());
+  ASSERT_TRUE(countIs(1));
+  RawApp busy(port());
+  ASSERT_TRUE(countIs(2));
+
+  std::atomic<bool> busyRunning{true};
+  std::thread polling([&] {
+    while (busyRunning.load()) {
+      busy.send(commandFrame(kPeekFmcData));
+      if (busy.receive(kFmcPeekSize).size() != kFmcPeekSize) return;
+    }
+  });
+
+  auto stopped = std::async(std::launch::async, stopListener);
+  const bool completed = stopped.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  busyRunning.store(false);
+  polling.join();
+  ASSERT_TRUE(completed) << "the stop never completed";
+
+  EXPECT_EQ(drainedPeerPortsForTest(), (std::vector<uint16_t>{silent.localPort(), busy.localPort()}));
+  EXPECT_TRUE(silent.closedByBridge());
+  EXPECT_EQ(connectedClientCount.load(), 0);
+  EXPECT_FALSE(listenerRunning.load());
+  EXPECT_EQ(log.countLines("Orvx Socket: listening socket was closed"), 1u);
+  EXPECT_EQ(log.countLines("Orvx Socket: ended client serving thread"), 2u);
+}
+
+TEST_F(ListenerTest, SendToAnAppThatHasGoneLeavesTheProcessRunning) {
+  {
+    RawApp app(port());
+    ASSERT_TRUE(countIs(1));
+    std::string requests;
+    for (int i = 0; i < 20; ++i) requests += commandFrame(kRequestFlightData);
+    app.send(requests);
+  }  // closed before the replies arrive: every send after the first meets a dead peer
+  EXPECT_TRUE(countIs(0));
+  RawApp next(port());
+  next.sync();
+}
+
+TEST(ListenerPortTest, PortAlreadyTakenLogsBindFailedAndStopStillCompletes) {
+  startSocketLibrary();
+  LogCapture log;
+  const TcpSocket taken = createTcpSocket();
+  ASSERT_TRUE(bindTcpSocket(taken, kIpv4AnyAddress, 0));
+  ASSERT_TRUE(listenTcpSocket(taken, 1));
+
+  ASSERT_TRUE(startListenerThread(tcpLocalPort(taken)));
+  EXPECT_TRUE(waitUntil([&] { return log.countLines("Orvx Socket: bind failed") == 1; }))
+      << "the bind failure was never logged";
+  EXPECT_EQ(listenerBoundPort(), 0);
+  EXPECT_TRUE(listenerRunning.load()) << "the flag stays set, so the listener is not started again";
+
+  auto stopped = std::async(std::launch::async, stopListener);
+  EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the stop never completed";
+  EXPECT_FALSE(listenerRunning.load());
+  closeTcpSocket(taken);
+  stopSocketLibrary();
+}
+
+}  // namespace
