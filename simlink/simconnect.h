@@ -117,6 +117,16 @@ static_assert(offsetof(SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE, dwData) == 40, "la
 static_assert(offsetof(SIMCONNECT_RECV_SYSTEM_STATE, szString) == 24, "layout");
 #pragma GCC diagnostic pop
 
+// Where the fields that readers check sit on the wire, for code that reads a
+// message by offset after checking its size.
+namespace simrecv {
+constexpr size_t kEventIdOffset = 16;     // uEventID of every event record
+constexpr size_t kFileNameOffset = 24;    // szFileName of SIMCONNECT_RECV_EVENT_FILENAME
+constexpr size_t kRequestIdOffset = 12;   // dwRequestID of data and system-state records
+constexpr size_t kObjectDataOffset = 40;  // dwData of SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE
+constexpr size_t kStateTextOffset = 24;   // szString of SIMCONNECT_RECV_SYSTEM_STATE
+}  // namespace simrecv
+
 // Called once per received message by SimConnect_CallDispatch, on the
 // caller's thread. The message is valid only during the call.
 typedef void (*DispatchProc)(SIMCONNECT_RECV* pData, DWORD cbData, void* pContext);
