@@ -1,0 +1,5 @@
+#include "platform/terminal_output.h"
+
+#include <unistd.h>
+
+bool enableInPlaceTerminalOutput() { return isatty(STDOUT_FILENO) == 1; }
