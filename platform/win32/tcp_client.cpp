@@ -1,0 +1,28 @@
+#include "platform/tcp_client.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+IoHandle connectTcpClient(IpVersion version, const char* host, const char* service) {
+  addrinfo hints{};
+  hints.ai_flags = 0;
+  hints.ai_family = version == IpVersion::kIpv6 ? AF_INET6 : AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  addrinfo* results = nullptr;
+  if (getaddrinfo(host, service, &hints, &results) != 0) return kInvalidIoHandle;
+  IoHandle handle = kInvalidIoHandle;
+  if (results != nullptr) {
+    // Sockets made by socket() accept overlapped I/O.
+    const SOCKET connection = socket(results->ai_family, results->ai_socktype, results->ai_protocol);
+    if (connection != INVALID_SOCKET) {
+      if (connect(connection, results->ai_addr, static_cast<int>(results->ai_addrlen)) == 0) {
+        handle = static_cast<IoHandle>(connection);
+      } else {
+        closesocket(connection);
+      }
+    }
+  }
+  freeaddrinfo(results);
+  return handle;
+}

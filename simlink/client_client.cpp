@@ -1,0 +1,124 @@
+#include "simlink/client_client.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/clock.h"
+#include "platform/notify_event.h"
+#include "simlink/link_process.h"
+
+namespace {
+
+constexpr uint32_t kSmallestDeliveredMessage = sizeof(SIMCONNECT_RECV);
+constexpr unsigned kClosePauseMilliseconds = 100;
+constexpr unsigned kObjectWaitStepMilliseconds = 250;
+constexpr int kObjectWaitSteps = 20;
+
+}  // namespace
+
+ClientClient::ClientClient(TransportKind kind) : CClient(kind) { noteLinkCreated(); }
+
+ClientClient::~ClientClient() = default;  // the receive queue frees what was never dispatched
+
+void ClientClient::BeginConnection() {
+  CClient::BeginConnection();
+  applyNoDelay();
+  markConnected();
+}
+
+void ClientClient::Disconnect(uint32_t reason, uint32_t code) {
+  CClient::Disconnect(reason, code);
+  if (reason != disconnect_reason::kClosedByApplication) notify();
+}
+
+int ClientClient::OnMessage(MessageHolder& holder) {
+  auto* node = new (std::nothrow) PacketNode;
+  if (node == nullptr) return 1;
+  node->data = holder.data;
+  node->size = static_cast<uint32_t>(holder.size);
+  node->connectionSerial = connectionSerial();
+  holder = MessageHolder{};  // every message gets a fresh block of its own size
+  receiveQueue_.push(node);
+  notify();
+  return 0;
+}
+
+void ClientClient::setNotification(HWND window, DWORD messageId, HANDLE event) {
+  notifyWindow_.store(window);
+  notifyMessageId_.store(messageId);
+  notifyEvent_.store(event);
+}
+
+void ClientClient::clearNotification() { setNotification(nullptr, 0, nullptr); }
+
+void ClientClient::notify() {
+  const HWND window = notifyWindow_.load();
+  const DWORD messageId = notifyMessageId_.load();
+  if (window != nullptr && messageId != 0) postNotifyMessage(window, messageId);
+  const HANDLE event = notifyEvent_.load();
+  if (event != nullptr) setNotifyEvent(event);
+}
+
+bool ClientClient::deliver(DispatchProc procedure, void* context) {
+  const DispatchProc used = procedure != nullptr ? procedure : defaultDispatch_;
+  if (used == nullptr) return false;
+  PacketNode* node = receiveQueue_.takeAll();
+  while (node != nullptr) {
+    PacketNode* next = node->next;
+    if (node->size >= kSmallestDeliveredMessage && node->data != nullptr) {
+      used(reinterpret_cast<SIMCONNECT_RECV*>(node->data), node->size, context);
+    }
+    freePacketNode(node);
+    node = next;
+  }
+  return true;
+}
+
+uint8_t* ClientClient::startPacket(uint32_t size) {
+  if (size > stagingCapacity_ - stagingPosition_) return nullptr;
+  uint8_t* packet = staging_ + stagingPosition_;
+  stagingPosition_ += size;
+  sendIdCounter_ = sendIdCounter_ == 0xFFFFFFFFu ? 1 : sendIdCounter_ + 1;
+  std::memcpy(packet + 12, &sendIdCounter_, sizeof sendIdCounter_);
+  return packet;
+}
+
+void ClientClient::abandonPacket(uint8_t* packet, uint32_t size) {
+  std::memset(packet, 0, size);
+  stagingPosition_ = static_cast<uint32_t>(packet - staging_);
+}
+
+bool ClientClient::sendStaged() {
+  const uint32_t size = stagingPosition_;
+  if (size == 0) return false;
+  auto* block = static_cast<uint8_t*>(std::malloc(size));
+  auto* node = block != nullptr ? new (std::nothrow) PacketNode : nullptr;
+  if (node == nullptr) {
+    std::free(block);
+    return false;  // stays staged, goes out with the next request
+  }
+  std::memcpy(block, staging_, size);
+  node->data = block;
+  node->size = size;
+  node->connectionSerial = connectionSerial();
+  std::memset(staging_, 0, size);
+  stagingPosition_ = 0;
+  return enqueueSend(node);
+}
+
+HRESULT closeLink(ClientClient* link) {
+  if (link == nullptr) return kSimConnectFail;
+  sleepMilliseconds(kClosePauseMilliseconds);
+  link->clearNotification();
+  link->Disconnect(disconnect_reason::kClosedByApplication, 0);
+  link->discardOutgoing();
+  link->releaseReference();  // outstanding I/O completes as cancelled; the last one frees it
+  if (noteLinkClosed()) {
+    for (int step = 0; step < kObjectWaitSteps && liveClientObjectCount() > 0; ++step) {
+      sleepMilliseconds(kObjectWaitStepMilliseconds);
+    }
+    cleanUpLinkSocketsIfStarted();
+  }
+  return kSimConnectOk;
+}

@@ -1,0 +1,79 @@
+// ClientClient: a simulator link, the object behind a SimConnect HANDLE. It is
+// a CClient plus what makes it a link: the receive queue that holds framed
+// messages until SimConnect_CallDispatch, the caller's notification settings,
+// the staging area where request packets are built, and the send-id counter.
+// The application thread (one per link) builds requests, dispatches and
+// closes; I/O completion threads queue messages and notify. The receive
+// queue's lock is never held together with another lock, and the dispatch
+// procedure runs with no lock held.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "simlink/client.h"
+#include "simlink/simconnect.h"
+
+class ClientClient : public CClient {
+ public:
+  static constexpr uint32_t kStagingCapacity = 41088;
+
+  explicit ClientClient(TransportKind kind);
+  ~ClientClient() override;
+
+  // Adds TCP_NODELAY when asked for, and makes the link connected.
+  void BeginConnection() override;
+  // Also wakes the application when the link failed (reason not 0).
+  void Disconnect(uint32_t reason, uint32_t code) override;
+  // Queues the message: the holder's block travels on, the holder is emptied.
+  int OnMessage(MessageHolder& holder) override;
+
+  // Who to wake when a message is queued or the link fails (0/null = none).
+  void setNotification(HWND window, DWORD messageId, HANDLE event);
+  // Forgets them, so that nothing is signalled once the application closed.
+  void clearNotification();
+
+  // Application thread: hands every queued message of 12 bytes or more to
+  // the procedure (or the default one), in arrival order, with no lock held.
+  // Each block is valid only during its call. False when there is no
+  // procedure (nothing is delivered).
+  bool deliver(DispatchProc procedure, void* context);
+
+  uint32_t queuedMessageCount() const { return receiveQueue_.count(); }
+
+  // --- Staging area: application thread only ---------------------------------
+  // Places a zero-filled packet of the size at the staging position, advances
+  // the position and stamps the packet's send id (offset 12) with the next
+  // one. Null when the staging area has no room.
+  uint8_t* startPacket(uint32_t size);
+  // Takes back the last started packet: its bytes are zeroed and the
+  // position goes back. Its send id stays used.
+  void abandonPacket(uint8_t* packet, uint32_t size);
+  // Queues everything staged since the last send as one block, then zeroes
+  // and rewinds the staging area. False when nothing was queued (nothing
+  // staged, no memory — the bytes then stay staged — or the link is not
+  // connected).
+  bool sendStaged();
+  uint32_t lastSendId() const { return sendIdCounter_; }
+
+ private:
+  void notify();
+
+  PacketQueue receiveQueue_;
+  std::atomic<HWND> notifyWindow_{nullptr};
+  std::atomic<DWORD> notifyMessageId_{0};
+  DispatchProc defaultDispatch_ = nullptr;  // left empty: a procedure must be given
+  const uint32_t stagingCapacity_ = kStagingCapacity;
+  uint8_t staging_[kStagingCapacity] = {};
+  uint32_t stagingPosition_ = 0;
+  uint32_t sendIdCounter_ = 0;
+  std::atomic<HANDLE> notifyEvent_{nullptr};
+};
+
+// Closes a link: pauses 100 ms, disconnects without recording a failure,
+// frees the packets not yet written and drops the caller's reference; the
+// last outstanding I/O frees the object. When the last link of the process
+// is closed, waits (up to 5 s) for every link object to be freed and cleans
+// the socket library up if the link library started it. E_FAIL for null,
+// S_OK otherwise. Application thread; the handle is gone afterwards.
+HRESULT closeLink(ClientClient* link);

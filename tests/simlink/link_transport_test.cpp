@@ -1,0 +1,220 @@
+// The link's engine over both transports: framing of what the simulator
+// sends, delivery by SimConnect_CallDispatch, failures and their codes, and
+// closing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link_test_support.h"
+#include "platform/notify_event.h"
+#include "simlink/client_client.h"
+#include "simlink/link_process.h"
+#include "simlink/simconnect.h"
+
+namespace {
+
+enum class Transport { kTcp, kPipe };
+
+class LinkTransportTest : public ::testing::TestWithParam<Transport> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folders.ready()); }
+
+  void TearDown() override {
+    if (link != nullptr) {
+      EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    }
+    EXPECT_TRUE(eventually([] { return liveClientObjectCount() == 0; })) << "a link object was never freed";
+  }
+
+  // Serves the chosen transport, points the configuration at it (with any
+  // extra lines) and opens a link, taking its open request.
+  void open(const std::string& extraConfig = std::string(), HANDLE notifyEvent = nullptr) {
+    std::string config = "[SimConnect]\n" + extraConfig;
+    if (GetParam() == Transport::kTcp) {
+      simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+      ASSERT_NE(simulator, nullptr);
+      config += "Protocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n";
+    } else {
+      const std::string pipeName = uniqueName("orvx-transport");
+      simulator = ScriptedSimulator::onPipe(localPipePath(pipeName));
+      ASSERT_NE(simulator, nullptr);
+      config += "Protocol=Pipe\nPort=" + pipeName + "\n";
+    }
+    folders.writeConfig(folders.currentDirectory(), config);
+    ASSERT_EQ(SimConnect_Open(&link, "Orvxlink", nullptr, 0, notifyEvent, 0), kSimConnectOk);
+    ASSERT_TRUE(simulator->accept());
+    ASSERT_EQ(simulator->readPacket().size(), 296u);
+  }
+
+  uint32_t failureReason() const { return static_cast<ClientClient*>(link)->failureReason(); }
+
+  ScratchFolders folders;
+  std::unique_ptr<ScriptedSimulator> simulator;
+  HANDLE link = nullptr;
+  DispatchLog log;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothTransports, LinkTransportTest, ::testing::Values(Transport::kTcp, Transport::kPipe),
+                         [](const ::testing::TestParamInfo<Transport>& info) {
+                           return info.param == Transport::kTcp ? "Tcp" : "Pipe";
+                         });
+
+bool gotMessages(const DispatchLog& log, size_t count) { return log.messages.size() >= count; }
+
+TEST_P(LinkTransportTest, MessagesArriveWholeAndInOrderAndIdleDispatchIsOk) {
+  open();
+  EXPECT_EQ(SimConnect_CallDispatch(
+                link, [](SIMCONNECT_RECV*, DWORD, void*) { FAIL() << "nothing was sent"; }, nullptr),
+            kSimConnectOk);
+
+  const Bytes small = simulatorMessage(12, SIMCONNECT_RECV_ID_OPEN, 1);
+  const Bytes event = simulatorMessage(24, SIMCONNECT_RECV_ID_EVENT, 2);
+  const Bytes data = simulatorMessage(1688, SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 3);
+  ASSERT_TRUE(simulator->send(concat({small, event, data})));  // several messages in one write
+  ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog& l) { return gotMessages(l, 3); }));
+  EXPECT_EQ(log.lastResult, kSimConnectOk);
+  EXPECT_EQ(log.messages, (std::vector<Bytes>{small, event, data}));
+}
+
+TEST_P(LinkTransportTest, MessageSplitOverManyWritesIsDeliveredOnceWhole) {
+  open();
+  const Bytes large = simulatorMessage(6000, SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 4);
+  const Bytes after = simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 5);
+  for (size_t offset = 0; offset < large.size(); offset += 500) {
+    const size_t end = offset + 500 < large.size() ? offset + 500 : large.size();
+    ASSERT_TRUE(
+        simulator->send(Bytes(large.begin() + static_cast<long>(offset), large.begin() + static_cast<long>(end))));
+    ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog&) { return true; }));  // interleave dispatches
+  }
+  ASSERT_TRUE(simulator->send(after));
+  ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog& l) { return gotMessages(l, 2); }));
+  EXPECT_EQ(log.messages, (std::vector<Bytes>{large, after}));
+}
+
+TEST_P(LinkTransportTest, MessagesOfFourToElevenBytesAreNeverDelivered) {
+  open();
+  const Bytes delivered = simulatorMessage(12, SIMCONNECT_RECV_ID_QUIT, 6);
+  ASSERT_TRUE(simulator->send(
+      concat({simulatorMessage(4, 0, 7), simulatorMessage(8, 0, 8), simulatorMessage(11, 0, 9), delivered})));
+  ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog& l) { return gotMessages(l, 1); }));
+  EXPECT_EQ(log.messages, std::vector<Bytes>{delivered});
+  EXPECT_EQ(log.lastResult, kSimConnectOk);
+}
+
+TEST_P(LinkTransportTest, OversizedMessageFailsTheLinkAfterWhatWasQueuedIsDelivered) {
+  open();
+  const Bytes before = simulatorMessage(20, SIMCONNECT_RECV_ID_EVENT, 10);
+  Bytes oversized(8, 0);
+  putU32(oversized, 0, 41089);
+  ASSERT_TRUE(simulator->send(concat({before, oversized})));
+  ASSERT_TRUE(dispatchUntilFailure(link, log));
+  EXPECT_EQ(log.lastResult, kSimConnectAbort);
+  EXPECT_EQ(failureReason(), 1u);
+  EXPECT_EQ(log.messages, std::vector<Bytes>{before});
+
+  // From now on every request and dispatch reports the failure and nothing
+  // more reaches the simulator, which sees the link close.
+  EXPECT_EQ(SimConnect_RequestSystemState(link, 2, "AircraftLoaded"), kSimConnectAbort);
+  EXPECT_EQ(SimConnect_CallDispatch(
+                link, [](SIMCONNECT_RECV*, DWORD, void*) {}, nullptr),
+            kSimConnectAbort);
+  EXPECT_TRUE(simulator->sawClientClose());
+}
+
+TEST_P(LinkTransportTest, SizeFieldBelowFourFailsTheLinkWithReasonTwo) {
+  open();
+  Bytes tooSmall(4, 0);
+  putU32(tooSmall, 0, 3);
+  ASSERT_TRUE(simulator->send(tooSmall));
+  ASSERT_TRUE(dispatchUntilFailure(link, log));
+  EXPECT_EQ(log.lastResult, kSimConnectAbort);
+  EXPECT_EQ(failureReason(), 2u);
+}
+
+TEST_P(LinkTransportTest, PeerCloseFailsTheLinkWithTheTransportsCode) {
+  open();
+  const Bytes last = simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 11);
+  ASSERT_TRUE(simulator->send(last));
+  simulator->closeConnection();
+  ASSERT_TRUE(dispatchUntilFailure(link, log));
+  EXPECT_EQ(log.messages, std::vector<Bytes>{last});
+  if (GetParam() == Transport::kTcp) {
+    EXPECT_EQ(static_cast<uint32_t>(log.lastResult), 0xC000013Eu);  // an empty read: the link failed
+    EXPECT_EQ(failureReason(), 4u);
+  } else {
+    EXPECT_EQ(static_cast<uint32_t>(log.lastResult), 0xC000014Bu);  // the pipe broke
+    EXPECT_EQ(failureReason(), 5u);
+  }
+}
+
+TEST_P(LinkTransportTest, PacketHandedOverAfterTheFailureIsDroppedUnwritten) {
+  open();
+  simulator->closeConnection();
+  ASSERT_TRUE(dispatchUntilFailure(link, log));
+  auto* node = new PacketNode;
+  node->data = static_cast<uint8_t*>(std::malloc(16));
+  node->size = 16;
+  EXPECT_FALSE(static_cast<ClientClient*>(link)->enqueueSend(node));  // freed, not queued
+}
+
+TEST_P(LinkTransportTest, LargerConfiguredLimitAdmitsLargerMessagesButNeverBeyondTheBuffer) {
+  open("MaxReceiveSize=4000000\n");
+  const Bytes large = simulatorMessage(100000, SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 12);
+  ASSERT_TRUE(simulator->send(large));
+  ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog& l) { return gotMessages(l, 1); }));
+  EXPECT_EQ(log.messages, std::vector<Bytes>{large});
+
+  Bytes unholdable(8, 0);
+  putU32(unholdable, 0, 2000000);  // allowed by the limit, larger than the buffer can ever grow
+  ASSERT_TRUE(simulator->send(unholdable));
+  ASSERT_TRUE(dispatchUntilFailure(link, log));
+  EXPECT_EQ(log.lastResult, kSimConnectAbort);
+  EXPECT_EQ(failureReason(), 1u);
+}
+
+TEST_P(LinkTransportTest, NotifyEventIsSignalledForEachArrival) {
+  HANDLE event = createNotifyEvent();
+  ASSERT_NE(event, nullptr);
+  open(std::string(), event);
+  ASSERT_TRUE(simulator->send(simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 13)));
+  EXPECT_TRUE(waitNotifyEvent(event, kTestWaitMilliseconds));
+  ASSERT_TRUE(dispatchUntil(link, log, [](const DispatchLog& l) { return gotMessages(l, 1); }));
+  EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+  link = nullptr;
+  closeNotifyEvent(event);  // the closed link signals it no more
+}
+
+TEST_P(LinkTransportTest, CloseAcceptsLiveHandlesAndRefusesNull) {
+  EXPECT_EQ(SimConnect_Close(nullptr), kSimConnectFail);
+  EXPECT_EQ(SimConnect_CallDispatch(
+                nullptr, [](SIMCONNECT_RECV*, DWORD, void*) {}, nullptr),
+            kSimConnectFail);
+  EXPECT_EQ(SimConnect_RequestSystemState(nullptr, 2, "Sim"), kSimConnectFail);
+  open();
+  EXPECT_EQ(SimConnect_CallDispatch(link, nullptr, nullptr), kSimConnectFail);  // no procedure
+  EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+  link = nullptr;
+  EXPECT_TRUE(simulator->sawClientClose());
+  EXPECT_EQ(openLinkCount(), 0);
+}
+
+TEST(LinkSocketLibraryTest, OnlyTheLastLinkToCloseCleansTheSocketLibraryUp) {
+  ScratchFolders folders;
+  ASSERT_TRUE(folders.ready());
+  auto simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  ASSERT_NE(simulator, nullptr);
+  folders.writeConfig(folders.currentDirectory(),
+                      "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n");
+  HANDLE first = nullptr;
+  HANDLE second = nullptr;
+  ASSERT_EQ(SimConnect_Open(&first, "One", nullptr, 0, nullptr, 0), kSimConnectOk);
+  ASSERT_EQ(SimConnect_Open(&second, "Two", nullptr, 0, nullptr, 0), kSimConnectOk);
+  EXPECT_TRUE(linkSocketsStarted());
+  EXPECT_EQ(SimConnect_Close(first), kSimConnectOk);
+  EXPECT_TRUE(linkSocketsStarted());
+  EXPECT_EQ(SimConnect_Close(second), kSimConnectOk);
+  EXPECT_FALSE(linkSocketsStarted());
+  EXPECT_EQ(liveClientObjectCount(), 0);
+}
+
+}  // namespace
