@@ -1,0 +1,183 @@
+// Where a link's settings come from and which transports an open tries, in
+// which order: the three "SimConnect.cfg" files, the registry ports, the
+// configuration index, and the fallback from pipe to IPv6 to IPv4 to pipe.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link_test_support.h"
+#include "simlink/link_config.h"
+#include "simlink/link_process.h"
+#include "simlink/registry_port.h"
+#include "simlink/simconnect.h"
+#include "simlink/wire.h"
+
+namespace {
+
+class LinkConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folders.ready()); }
+
+  void TearDown() override {
+    if (link != nullptr) {
+      EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    }
+    EXPECT_EQ(openLinkCount(), 0) << "an attempt left a link open";
+  }
+
+  LinkConfig configFor(uint32_t index) const { return readLinkConfig(index, configurationFilePaths()); }
+
+  // Serves the simulator's default pipe on this machine.
+  std::unique_ptr<ScriptedSimulator> serveDefaultPipe() const {
+    return ScriptedSimulator::onPipe(simwire::kDefaultLocalPipe);
+  }
+
+  HRESULT open(uint32_t index) { return SimConnect_Open(&link, "Orvxlink", nullptr, 0, nullptr, index); }
+
+  ScratchFolders folders;
+  HANDLE link = nullptr;
+};
+
+TEST_F(LinkConfigTest, LaterFilesOverrideEarlierOnesInTheOrderCommonUserCurrent) {
+  folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nProtocol=IPv4\nAddress=common\nPort=1\n");
+  folders.writeConfig(folders.userDocuments(), "[SimConnect]\nAddress=user\nPort=2\n");
+  folders.writeConfig(folders.currentDirectory(), "[simconnect]\nport = 3\n");
+  const LinkConfig config = configFor(0);
+  EXPECT_EQ(config.protocol, kProtocolIpv4);
+  EXPECT_EQ(config.address, "user");
+  EXPECT_EQ(config.port, "3");
+  EXPECT_EQ(config.maxReceiveSize, kDefaultMaxReceiveSize);
+  EXPECT_FALSE(config.disableNagle);
+}
+
+TEST_F(LinkConfigTest, ReceiveLimitIsRaisedByAnyFileButNeverLowered) {
+  folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nMaxReceiveSize=1000\n");
+  EXPECT_EQ(configFor(0).maxReceiveSize, 41088u);
+  folders.writeConfig(folders.userDocuments(), "[SimConnect]\nMaxReceiveSize=200000\n");
+  folders.writeConfig(folders.currentDirectory(), "[SimConnect]\nMaxReceiveSize=100000\n");
+  EXPECT_EQ(configFor(0).maxReceiveSize, 200000u);
+}
+
+TEST_F(LinkConfigTest, DisableNagleIsSwitchedOffAgainByALaterFile) {
+  folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nDisableNagle=1\n");
+  EXPECT_TRUE(configFor(0).disableNagle);
+  folders.writeConfig(folders.currentDirectory(), "[SimConnect]\nDisableNagle=0\n");
+  EXPECT_FALSE(configFor(0).disableNagle);
+}
+
+TEST_F(LinkConfigTest, RegistryPortIsTakenOnlyWhilePortIsEmpty) {
+  folders.setRegistryPort(IpVersion::kIpv4, "5001");
+  folders.setRegistryPort(IpVersion::kIpv6, "5002");
+
+  folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nProtocol=ipv4\n");
+  EXPECT_EQ(configFor(0).port, "5001");
+
+  folders.writeConfig(folders.userDocuments(), "[SimConnect]\nPort=6000\n");  // a later Port replaces it
+  EXPECT_EQ(configFor(0).port, "6000");
+
+  folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nPort=7000\n");
+  folders.writeConfig(folders.userDocuments(), "[SimConnect]\nProtocol=IPv6\n");  // port already set
+  LinkConfig config = configFor(0);
+  EXPECT_EQ(config.protocol, kProtocolIpv6);
+  EXPECT_EQ(config.port, "7000");
+
+  folders.writeConfig(folders.userDocuments(), "[SimConnect]\nProtocol=Auto\n");
+  EXPECT_EQ(configFor(0).protocol, kProtocolPipe);
+}
+
+TEST_F(LinkConfigTest, RegistryPortLongerThanItsBufferIsNotTaken) {
+  folders.setRegistryPort(IpVersion::kIpv4, "1234567890123456789");  // 19 characters and the NUL fit
+  std::string port = "stale";
+  EXPECT_TRUE(readRegistryPort(IpVersion::kIpv4, port));
+  EXPECT_EQ(port, "1234567890123456789");
+  folders.setRegistryPort(IpVersion::kIpv4, "12345678901234567890");
+  EXPECT_FALSE(readRegistryPort(IpVersion::kIpv4, port));
+  EXPECT_EQ(port, "");
+}
+
+TEST_F(LinkConfigTest, IndexWithoutItsSectionIsRefusedBeforeAnyAttempt) {
+  auto simulator = serveDefaultPipe();
+  ASSERT_NE(simulator, nullptr);
+  folders.writeConfig(folders.currentDirectory(), "[SimConnect]\nProtocol=Pipe\n");
+  EXPECT_EQ(open(5), kSimConnectInvalidArg);
+  EXPECT_EQ(link, nullptr);
+  EXPECT_FALSE(simulator->hasPendingClient());
+
+  // With the section present the index's own settings are used.
+  const std::string pipeName = uniqueName("orvx-index");
+  auto named = ScriptedSimulator::onPipe(localPipePath(pipeName));
+  ASSERT_NE(named, nullptr);
+  folders.writeConfig(folders.userDocuments(), "[SimConnect.5]\nProtocol=Pipe\nPort=" + pipeName + "\n");
+  ASSERT_EQ(open(5), kSimConnectOk);
+  EXPECT_TRUE(named->accept());
+  EXPECT_FALSE(simulator->hasPendingClient());
+}
+
+TEST_F(LinkConfigTest, IndexAllOnesIgnoresEveryFile) {
+  auto simulator = serveDefaultPipe();
+  ASSERT_NE(simulator, nullptr);
+  const std::string pipeName = uniqueName("orvx-ignored");
+  auto configured = ScriptedSimulator::onPipe(localPipePath(pipeName));
+  ASSERT_NE(configured, nullptr);
+  folders.writeConfig(folders.currentDirectory(), "[SimConnect]\nProtocol=Pipe\nPort=" + pipeName + "\n");
+  ASSERT_EQ(open(kNoConfigurationFiles), kSimConnectOk);
+  EXPECT_TRUE(simulator->accept());
+  EXPECT_FALSE(configured->hasPendingClient());
+}
+
+TEST_F(LinkConfigTest, LocalIpv4ThatFailsFallsBackToTheDefaultPipe) {
+  auto simulator = serveDefaultPipe();
+  ASSERT_NE(simulator, nullptr);
+  folders.writeConfig(folders.currentDirectory(),
+                      "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + deadTcpPort(IpVersion::kIpv4) + "\n");
+  ASSERT_EQ(open(0), kSimConnectOk);
+  ASSERT_TRUE(simulator->accept());
+  EXPECT_EQ(getU32(simulator->readPacket(), 8), simwire::kOpen);
+}
+
+TEST_F(LinkConfigTest, WithoutFilesThePipeFallsBackToTheRegistryIpv6ThenIpv4Ports) {
+  auto ipv6 = ScriptedSimulator::onTcp(IpVersion::kIpv6);
+  if (ipv6 == nullptr) GTEST_SKIP() << "no IPv6 loopback here";
+  folders.setRegistryPort(IpVersion::kIpv6, ipv6->portText());
+  ASSERT_EQ(open(0), kSimConnectOk);
+  EXPECT_TRUE(ipv6->accept());
+  ASSERT_EQ(SimConnect_Close(link), kSimConnectOk);
+  link = nullptr;
+
+  auto ipv4 = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  ASSERT_NE(ipv4, nullptr);
+  folders.setRegistryPort(IpVersion::kIpv6, deadTcpPort(IpVersion::kIpv6));
+  folders.setRegistryPort(IpVersion::kIpv4, ipv4->portText());
+  ASSERT_EQ(open(0), kSimConnectOk);
+  EXPECT_TRUE(ipv4->accept());
+  EXPECT_FALSE(ipv6->hasPendingClient());
+}
+
+TEST_F(LinkConfigTest, AnotherMachineGetsExactlyOneAttempt) {
+  auto simulator = serveDefaultPipe();
+  ASSERT_NE(simulator, nullptr);
+  auto ipv4 = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  ASSERT_NE(ipv4, nullptr);
+  folders.setRegistryPort(IpVersion::kIpv4, ipv4->portText());
+
+  // "127.0.0.1" is no IPv6 address: the one IPv6 attempt fails, and ends it.
+  folders.writeConfig(folders.currentDirectory(),
+                      "[SimConnect]\nProtocol=IPv6\nAddress=127.0.0.1\nPort=" + ipv4->portText() + "\n");
+  EXPECT_EQ(open(0), kSimConnectFail);
+  EXPECT_EQ(link, nullptr);
+
+  // A pipe on another machine: one attempt, no TCP after it.
+  folders.writeConfig(folders.currentDirectory(), "[SimConnect]\nProtocol=Pipe\nAddress=elsewhere.invalid\n");
+  EXPECT_EQ(open(0), kSimConnectFail);
+
+  EXPECT_FALSE(simulator->hasPendingClient());
+  EXPECT_FALSE(ipv4->hasPendingClient());
+}
+
+TEST_F(LinkConfigTest, NothingToReachFailsAfterEveryAttempt) {
+  EXPECT_EQ(open(0), kSimConnectFail);
+  EXPECT_EQ(link, nullptr);
+  EXPECT_EQ(liveClientObjectCount(), 0);
+}
+
+}  // namespace
