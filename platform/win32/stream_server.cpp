@@ -147,6 +147,12 @@ std::unique_ptr<StreamListener> StreamListener::listenTcp(int family, const std:
 }
 
 std::unique_ptr<StreamListener> StreamListener::listenPipe(const std::string& pipePath, std::string* error) {
+  // Another server's instance answers a wait; a free name does not exist.
+  // (The first-instance flag alone is not honoured everywhere.)
+  if (WaitNamedPipeA(pipePath.c_str(), 1) || GetLastError() != ERROR_FILE_NOT_FOUND) {
+    setError(error, "another server already serves " + pipePath);
+    return nullptr;
+  }
   auto impl = std::make_unique<Impl>();
   impl->pipePath = pipePath;
   impl->pendingPipe = createPipeInstance(pipePath, true);
