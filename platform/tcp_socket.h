@@ -51,10 +51,15 @@ long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length);
 // or the time has passed. True when readable.
 bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds);
 
-// Shut down receiving (SD_RECEIVE), or both directions (SD_BOTH). Either wakes
-// a receive blocked on the socket in another thread.
+// Shut down receiving (SD_RECEIVE), or both directions (SD_BOTH). Later
+// receives on the socket return at once.
 bool shutdownTcpReceive(TcpSocket socket);
 bool shutdownTcpBoth(TcpSocket socket);
+
+// True where shutting a socket down also wakes a receive already blocked on
+// it in another thread (Linux). False where it does not (Winsock as Wine runs
+// it): there a thread that must be releasable waits in slices instead.
+bool shutdownWakesBlockedReceive();
 
 void closeTcpSocket(TcpSocket socket);
 

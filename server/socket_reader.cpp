@@ -7,16 +7,16 @@
 
 namespace {
 
-// How often a serving thread that waits for its app checks for a release.
-// Shutting a socket down does not wake a receive blocked on it everywhere
-// (Wine does not), so the wait is sliced.
+// How often a serving thread that waits for its app checks for a release,
+// where shutting its socket down does not wake a blocked receive.
 constexpr int kReleaseCheckMilliseconds = 50;
 
 constexpr size_t kPieceSize = 64 * 1024;
 
 // recv once the socket is readable; -1 when the connections were released.
 long receiveWhenReadable(TcpSocket connection, void* buffer, size_t length) {
-  while (!waitTcpReadable(connection, kReleaseCheckMilliseconds)) {
+  static const bool shutdownWakesReceive = shutdownWakesBlockedReceive();
+  while (!shutdownWakesReceive && !waitTcpReadable(connection, kReleaseCheckMilliseconds)) {
     if (connectionsReleased()) return -1;
   }
   return receiveFromTcpSocket(connection, buffer, length);

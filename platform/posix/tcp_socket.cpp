@@ -87,6 +87,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(descriptor(socket)
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(descriptor(socket), SHUT_RDWR) == 0; }
 
+bool shutdownWakesBlockedReceive() { return true; }
+
 void closeTcpSocket(TcpSocket socket) { ::close(descriptor(socket)); }
 
 bool tcpPeerKnown(TcpSocket socket) {

@@ -84,6 +84,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(handle(socket), SD
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(handle(socket), SD_BOTH) != SOCKET_ERROR; }
 
+bool shutdownWakesBlockedReceive() { return false; }
+
 void closeTcpSocket(TcpSocket socket) { ::closesocket(handle(socket)); }
 
 bool tcpPeerKnown(TcpSocket socket) {

@@ -1,7 +1,9 @@
 // The six commands over loopback: reply bytes, frames in pieces, frames that
 // are no command, the settings checksum and merge, the shared FMC and
 // flight-plan stores, refused upload lengths.
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "bridge/flight_record.h"
 #include "bridge/settings_record.h"
@@ -174,6 +176,52 @@ TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpt
   planner.send(commandFrame(kUploadFlightPlan) + littleEndian32(0));
   EXPECT_TRUE(planner.closedByBridge());
   EXPECT_TRUE(flightPlanStore().snapshot().data.empty());
+}
+
+TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
+  SharedDataStore store;
+  const SharedDataStore::UploadTicket older = store.beginUpload();
+  store.sizeForUpload(older, 4);
+  const SharedDataStore::UploadTicket newer = store.beginUpload();
+  store.sizeForUpload(newer, 2);
+  const uint8_t olderBytes[] = {1, 2, 3, 4};
+  const uint8_t newerBytes[] = {9, 8};
+  store.writeUploadBytes(older, 0, olderBytes, sizeof olderBytes);
+  store.writeUploadBytes(newer, 0, newerBytes, sizeof newerBytes);
+  store.storeUploadWord(older, 1);
+  store.storeUploadWord(newer, 2);
+  EXPECT_EQ(store.snapshot().data, (Bytes{9, 8}));
+  EXPECT_EQ(store.snapshot().word, 2u);
+}
+
+// Replies copy the store under its lock while uploads resize and fill it: a
+// reply is always whole, its bytes either already uploaded or still zero.
+TEST_F(CommandProtocolTest, RepliesStayWholeWhileAnotherAppUploads) {
+  RawApp writer(port());
+  RawApp reader(port());
+  std::atomic<bool> reading{true};
+  std::thread uploads([&] {
+    for (uint32_t round = 0; reading.load(); ++round) {
+      const uint32_t length = round % 50 + 1;
+      writer.send(commandFrame(kUploadFmcData) +
+                  lengthPrefixed(std::string(length, static_cast<char>(length)), length));
+      writer.sync();
+    }
+  });
+  for (int request = 0; request < 50; ++request) {
+    reader.send(commandFrame(kRequestFmcData));
+    const Bytes length = reader.receive(4);
+    ASSERT_EQ(length.size(), 4u);
+    const uint32_t size = decodeLittleEndian32(length.data());
+    ASSERT_LE(size, 50u);
+    const Bytes rest = reader.receive(size + 4);
+    ASSERT_EQ(rest.size(), size + 4) << "request " << request;
+    for (uint32_t i = 0; i < size; ++i) {
+      ASSERT_TRUE(rest[i] == 0 || rest[i] == static_cast<uint8_t>(size)) << "request " << request << " byte " << i;
+    }
+  }
+  reading.store(false);
+  uploads.join();
 }
 
 TEST_F(CommandProtocolTest, UploadAtTheCapIsAccepted) {

@@ -97,7 +97,7 @@ bool AppClient::receiveBytes(void* buffer, size_t length) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t in = 0;
   while (in < length) {
-    if (!waitTcpReadable(socket_, replyTimeoutMilliseconds_)) {
+    if (replyTimeoutMilliseconds_ >= 0 && !waitTcpReadable(socket_, replyTimeoutMilliseconds_)) {
       return fail("no reply from the bridge at " + endpoint_ + " within " + std::to_string(replyTimeoutMilliseconds_) +
                   " ms");
     }

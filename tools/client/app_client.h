@@ -43,7 +43,9 @@ class AppClient {
   // What went wrong last, for people.
   const std::string& lastError() const { return error_; }
 
-  // How long a reply may take before the request counts as failed.
+  // How long a reply may take before the request counts as failed; a
+  // negative value waits without limit (and saves a readiness check per
+  // receive).
   void setReplyTimeoutMilliseconds(int milliseconds) { replyTimeoutMilliseconds_ = milliseconds; }
 
  private:
