@@ -29,16 +29,24 @@ bool consoleHasLine(HANDLE input) {
   return false;
 }
 
-// How many bytes may be read now without blocking; -1 at the end of input.
+// How many bytes may be read now without blocking; -1 at the end of input,
+// and also for input that cannot be polled (a pipe whose fill level cannot
+// be peeked, as under Wine, or a character device that is no console): a
+// read there could block for good and never let its thread be joined.
 long readableBytes(HANDLE input) {
   DWORD mode = 0;
   if (GetConsoleMode(input, &mode)) return consoleHasLine(input) ? 4096 : 0;
-  if (GetFileType(input) == FILE_TYPE_PIPE) {
-    DWORD available = 0;
-    if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return -1;
-    return static_cast<long>(available);
+  switch (GetFileType(input)) {
+    case FILE_TYPE_PIPE: {
+      DWORD available = 0;
+      if (!PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return -1;
+      return static_cast<long>(available);
+    }
+    case FILE_TYPE_DISK:
+      return 4096;  // a file never blocks
+    default:
+      return -1;
   }
-  return 4096;  // a file never blocks
 }
 
 }  // namespace
