@@ -16,7 +16,8 @@ void runListener(uint16_t port);
 
 // Discards an ended earlier listener thread, sets listenerRunning and starts
 // the listener thread. False (listenerRunning cleared again, nothing logged)
-// when the thread cannot be created.
+// when the thread cannot be created. Requires: listenerRunning clear, so an
+// earlier listener has either been stopped or never started.
 bool startListenerThread(uint16_t port = kAppPort);
 
 // The stop path at the end of the bridge session. Only while listenerRunning
