@@ -128,6 +128,14 @@ TEST_F(SimFaultTest, StallHoldsMessagesBackThenSendsThem) {
   EXPECT_EQ(client_->takeMessage(SIMCONNECT_RECV_ID_SYSTEM_STATE, kDeadlineMs).size(), 284u);
 }
 
+TEST_F(SimFaultTest, ClientThatTakesNothingIsCutOffRatherThanQueuedForEver) {
+  ASSERT_TRUE(emulator_->stallClient(clientId_, 60000));
+  for (int i = 0; i < 20001 && emulator_->sendUnknownKindMessage(clientId_); ++i) {
+  }
+  EXPECT_TRUE(client_->waitForClose(kDeadlineMs)) << "the emulator kept queueing for a client that reads nothing";
+  EXPECT_TRUE(emulator_->waitForClients(0, kDeadlineMs));
+}
+
 TEST_F(SimFaultTest, DropLinkClosesTheConnection) {
   ASSERT_TRUE(emulator_->dropClient(clientId_));
   EXPECT_TRUE(client_->waitForClose(kDeadlineMs));

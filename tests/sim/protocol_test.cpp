@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "simlink/simconnect.h"
 #include "simlink/wire.h"
@@ -285,6 +287,34 @@ TEST_F(SimProtocolTest, ImpossibleRequestSizeClosesOnlyThatClient) {
   oversize[1] = 0xC3;
   huge->send(oversize);
   EXPECT_TRUE(huge->waitForClose(kDeadlineMs));
+}
+
+TEST(SimRequestLogTest, LogFileHasOneJsonLinePerRequestWithItsRawBytes) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("orvx-sim-log-" + std::to_string(std::rand()) + ".jsonl")).string();
+  simemu::SimEmulatorOptions options = testOptions();
+  options.requestLogPath = path;
+  {
+    auto emulator = startEmulator(options);
+    ASSERT_NE(emulator, nullptr);
+    auto client = TestSimClient::overTcp(4, emulator->tcp4Port());
+    ASSERT_NE(client, nullptr);
+    client->send(openRequest(1, "log \"quoted\""));
+    client->send(subscribeRequest(2, 0, "NoSuchEvent"));
+    ASSERT_TRUE(emulator->waitForRequests(simwire::kSubscribeToSystemEvent, 1, kDeadlineMs));
+  }
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  file.close();
+  std::filesystem::remove(path);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("{\"seq\":1,\"client\":1,", 0), 0u) << lines[0];
+  EXPECT_NE(lines[0].find("\"applicationName\":\"log \\\"quoted\\\"\""), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("\"raw\":\"28010000050000000100"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("\"sendId\":2"), std::string::npos);
+  EXPECT_NE(lines[1].find("\"note\":\"system event not simulated"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[1].back(), '}');
 }
 
 TEST(SimTransportTest, PipeServesSeveralClientsAtOnce) {

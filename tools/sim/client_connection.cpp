@@ -12,6 +12,9 @@ namespace simemu {
 namespace {
 // How long a merged write waits for its batch to fill before it goes anyway.
 constexpr std::chrono::milliseconds kMergeWait{200};
+// A client that reads nothing while frames keep coming would make the queue
+// grow without end; past this many waiting messages it is cut off instead.
+constexpr size_t kMaxQueuedMessages = 20000;
 }  // namespace
 
 ClientConnection::ClientConnection(int id, std::unique_ptr<StreamConnection> stream, RequestHandler onRequest,
@@ -87,21 +90,15 @@ bool ClientConnection::frameRequests(std::vector<uint8_t>* buffer) {
 }
 
 void ClientConnection::send(Message message) {
+  bool overflowing = false;
   {
     std::lock_guard<std::mutex> lock(queueMutex_);
     if (stopping_) return;
     queue_.push_back(std::move(message));
+    overflowing = queue_.size() > kMaxQueuedMessages;
   }
   queueSignal_.notify_all();
-}
-
-void ClientConnection::send(const std::vector<Message>& messages) {
-  {
-    std::lock_guard<std::mutex> lock(queueMutex_);
-    if (stopping_) return;
-    queue_.insert(queue_.end(), messages.begin(), messages.end());
-  }
-  queueSignal_.notify_all();
+  if (overflowing) finish();
 }
 
 void ClientConnection::setSplitWrites(size_t chunkBytes) {

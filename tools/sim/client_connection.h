@@ -44,9 +44,9 @@ class ClientConnection {
   bool finished() const { return finished_.load(); }
   int id() const { return id_; }
 
-  // Queues a message; messages go out in queue order.
+  // Queues a message; messages go out in queue order. A client with more
+  // than 20000 messages waiting (it reads nothing) is cut off.
   void send(Message message);
-  void send(const std::vector<Message>& messages);
 
   // Faults: each message written in pieces of chunkBytes (0: whole); up to
   // messagesPerWrite messages joined into one write (0 or 1: one each); no
