@@ -2,13 +2,14 @@
 // epoll. A start call tries the I/O at once without blocking; whatever the
 // outcome (data, end of stream, error) it is queued as a completion for the
 // worker threads, and only a would-block leaves the operation pending on the
-// poller, which finishes it when the descriptor becomes ready and queues its
-// completion the same way. So a completion never runs inside the start call.
+// poller, which finishes it when the descriptor becomes ready and runs the
+// completion routine itself. So a completion never runs inside the start
+// call. platform/README.md lists the statuses.
 //
-// Threads: one poller (epoll_wait) and kWorkerCount workers that run the
-// completion routines; started with the first descriptor and joined when the
-// process ends. A read completion and a write completion of one descriptor
-// may run at the same time on two workers, as on the Win32 pool.
+// Threads: one poller (epoll_wait) and kWorkerCount workers; started with the
+// first descriptor and joined when the process ends. A read completion and a
+// write completion of one descriptor may run at the same time on two
+// threads, as on the Win32 pool.
 //
 // Descriptors are found by a handle number that is never reused, so a late
 // epoll event for a descriptor closed meanwhile finds nothing instead of a
