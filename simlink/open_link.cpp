@@ -46,11 +46,6 @@ ClientClient* attempt(uint32_t addressFamily, const LinkConfig& config) {
   return nullptr;
 }
 
-ClientClient* attemptTcp(uint32_t protocol, const LinkConfig& config) {
-  if (!ensureLinkSocketsStarted()) return nullptr;
-  return attempt(protocol, config);
-}
-
 ClientClient* tryTransports(LinkConfig& config) {
   uint32_t step = config.protocol;
   if (step == kProtocolPipe) {
@@ -61,14 +56,16 @@ ClientClient* tryTransports(LinkConfig& config) {
     step = kProtocolIpv6;
   }
   if (step == kProtocolIpv6) {
-    if (ClientClient* link = attemptTcp(kProtocolIpv6, config)) return link;
+    if (!ensureLinkSocketsStarted()) return nullptr;  // no sockets: nothing further to try
+    if (ClientClient* link = attempt(kProtocolIpv6, config)) return link;
     if (config.address != "::1") return nullptr;
     config.address = "127.0.0.1";
     readRegistryPort(IpVersion::kIpv4, config.port);
     step = kProtocolIpv4;
   }
   if (step == kProtocolIpv4) {
-    if (ClientClient* link = attemptTcp(kProtocolIpv4, config)) return link;
+    if (!ensureLinkSocketsStarted()) return nullptr;
+    if (ClientClient* link = attempt(kProtocolIpv4, config)) return link;
     if (config.address != "127.0.0.1") return nullptr;
     config.address = ".";
     config.port.clear();
