@@ -17,6 +17,7 @@ StreamConnection::Impl::~Impl() {
   if (isSocket) {
     closesocket(reinterpret_cast<SOCKET>(handle));
   } else {
+    if (isServerPipe && !disconnected.exchange(true)) DisconnectNamedPipe(handle);
     CloseHandle(handle);
   }
   for (HANDLE event : {stopEvent, readEvent, writeEvent}) {
@@ -29,8 +30,10 @@ std::unique_ptr<StreamConnection> streamFromSocket(SOCKET s) {
       std::make_unique<StreamConnection::Impl>(reinterpret_cast<HANDLE>(s), true));
 }
 
-std::unique_ptr<StreamConnection> streamFromPipe(HANDLE pipe) {
-  return std::make_unique<StreamConnection>(std::make_unique<StreamConnection::Impl>(pipe, false));
+std::unique_ptr<StreamConnection> streamFromPipe(HANDLE pipe, bool serverEnd) {
+  auto impl = std::make_unique<StreamConnection::Impl>(pipe, false);
+  impl->isServerPipe = serverEnd;
+  return std::make_unique<StreamConnection>(std::move(impl));
 }
 
 bool streamFinishOverlapped(StreamConnection::Impl& impl, OVERLAPPED& ov, DWORD* bytes, DWORD* status) {
@@ -136,7 +139,7 @@ std::unique_ptr<StreamConnection> StreamConnection::connectPipe(const std::strin
   for (int attempt = 0; attempt < 50; ++attempt) {
     const HANDLE pipe = CreateFileA(pipePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OVERLAPPED, nullptr);
-    if (pipe != INVALID_HANDLE_VALUE) return streamFromPipe(pipe);
+    if (pipe != INVALID_HANDLE_VALUE) return streamFromPipe(pipe, false);
     const DWORD code = GetLastError();
     if (code != ERROR_PIPE_BUSY || !WaitNamedPipeA(pipePath.c_str(), 5000)) {
       setError(error, "cannot open " + pipePath + " (error " + std::to_string(code) + ")");
@@ -170,4 +173,6 @@ void StreamConnection::shutdownBoth() {
   impl_->shutDown.store(true);
   SetEvent(impl_->stopEvent);
   if (impl_->isSocket) shutdown(reinterpret_cast<SOCKET>(impl_->handle), SD_BOTH);
+  // Disconnecting the server end is what ends the client's pending reads.
+  if (impl_->isServerPipe && !impl_->disconnected.exchange(true)) DisconnectNamedPipe(impl_->handle);
 }

@@ -16,14 +16,16 @@ struct StreamConnection::Impl {
   ~Impl();
   HANDLE handle;  // a SOCKET cast to HANDLE when isSocket
   bool isSocket;
-  HANDLE stopEvent;  // manual reset, set by shutdownBoth
+  bool isServerPipe = false;  // the server end of a named pipe
+  HANDLE stopEvent;           // manual reset, set by shutdownBoth
   HANDLE readEvent;
   HANDLE writeEvent;
   std::atomic<bool> shutDown{false};
+  std::atomic<bool> disconnected{false};
 };
 
 std::unique_ptr<StreamConnection> streamFromSocket(SOCKET s);
-std::unique_ptr<StreamConnection> streamFromPipe(HANDLE pipe);
+std::unique_ptr<StreamConnection> streamFromPipe(HANDLE pipe, bool serverEnd);
 
 // Waits for the overlapped operation ov on handle to finish, or for the stop
 // event; on stop the operation is cancelled and false is returned. *bytes gets

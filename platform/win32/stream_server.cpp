@@ -116,7 +116,7 @@ std::unique_ptr<StreamConnection> acceptPipe(StreamListener::Impl& impl) {
       const HANDLE connected = impl.pendingPipe;
       // The next client finds an instance ready while this one is served.
       impl.pendingPipe = createPipeInstance(impl.pipePath, false);
-      return streamFromPipe(connected);
+      return streamFromPipe(connected, true);
     }
     if (impl.stopped.load()) return nullptr;
     // A client that came and went at once: start over with a fresh instance.

@@ -14,12 +14,18 @@ namespace {
 
 constexpr unsigned kDeadlineMs = 5000;
 
-class SimFaultTest : public ::testing::Test {
+// Every fault is checked over TCP and over the local pipe.
+class SimFaultTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    emulator_ = startEmulator(testOptions());
+    simemu::SimEmulatorOptions options = testOptions();
+    options.listenPipe = GetParam();
+    options.listenTcp4 = !GetParam();
+    options.pipeName = uniquePipeName();
+    emulator_ = startEmulator(options);
     ASSERT_NE(emulator_, nullptr);
-    client_ = TestSimClient::overTcp(4, emulator_->tcp4Port());
+    client_ =
+        GetParam() ? TestSimClient::overPipe(emulator_->pipeName()) : TestSimClient::overTcp(4, emulator_->tcp4Port());
     ASSERT_NE(client_, nullptr);
     client_->send(openRequest(1, "fault test"));
     ASSERT_FALSE(client_->takeMessage(SIMCONNECT_RECV_ID_OPEN, kDeadlineMs).empty());
@@ -39,7 +45,7 @@ class SimFaultTest : public ::testing::Test {
   size_t openBytes_ = 0;
 };
 
-TEST_F(SimFaultTest, OversizeMessageIsAHeaderWithTooLargeASize) {
+TEST_P(SimFaultTest, OversizeMessageIsAHeaderWithTooLargeASize) {
   ASSERT_TRUE(emulator_->sendOversizeMessage(clientId_));
   const Bytes bytes = bytesAfterOpen(12);
   ASSERT_EQ(bytes.size(), 12u);
@@ -47,14 +53,14 @@ TEST_F(SimFaultTest, OversizeMessageIsAHeaderWithTooLargeASize) {
   EXPECT_EQ(u32At(bytes, 8), static_cast<uint32_t>(SIMCONNECT_RECV_ID_EVENT));
 }
 
-TEST_F(SimFaultTest, UndersizeMessageHasASizeBelowFour) {
+TEST_P(SimFaultTest, UndersizeMessageHasASizeBelowFour) {
   ASSERT_TRUE(emulator_->sendUndersizeMessage(clientId_, 3));
   const Bytes bytes = bytesAfterOpen(12);
   ASSERT_EQ(bytes.size(), 12u);
   EXPECT_EQ(u32At(bytes, 0), 3u);
 }
 
-TEST_F(SimFaultTest, ShortMessagesAreWholeButHeaderless) {
+TEST_P(SimFaultTest, ShortMessagesAreWholeButHeaderless) {
   for (uint32_t length : {4u, 11u}) {
     const size_t before = client_->rawBytes(0, 0).size();
     ASSERT_TRUE(emulator_->sendShortMessage(clientId_, length));
@@ -64,14 +70,14 @@ TEST_F(SimFaultTest, ShortMessagesAreWholeButHeaderless) {
   }
 }
 
-TEST_F(SimFaultTest, UnknownKindIsAWellFramedMessage) {
+TEST_P(SimFaultTest, UnknownKindIsAWellFramedMessage) {
   ASSERT_TRUE(emulator_->sendUnknownKindMessage(clientId_, 0x7777));
   const Bytes message = client_->takeMessage(0x7777, kDeadlineMs);
   ASSERT_EQ(message.size(), 16u);
   EXPECT_EQ(u32At(message, 0), 16u);
 }
 
-TEST_F(SimFaultTest, UnterminatedTextsFillTheirFieldsToTheEnd) {
+TEST_P(SimFaultTest, UnterminatedTextsFillTheirFieldsToTheEnd) {
   ASSERT_TRUE(emulator_->sendUnterminatedFileName(clientId_, 1));
   const Bytes fileName = client_->takeMessage(SIMCONNECT_RECV_ID_EVENT_FILENAME, kDeadlineMs);
   ASSERT_EQ(fileName.size(), 24u + 260u) << "the message must end with its text field";
@@ -90,7 +96,7 @@ TEST_F(SimFaultTest, UnterminatedTextsFillTheirFieldsToTheEnd) {
   EXPECT_TRUE(std::none_of(data.begin() + 40, data.end(), [](uint8_t b) { return b == 0; }));
 }
 
-TEST_F(SimFaultTest, SplitWritesDeliverAMessageInSeveralReads) {
+TEST_P(SimFaultTest, SplitWritesDeliverAMessageInSeveralReads) {
   ASSERT_TRUE(emulator_->setSplitWrites(clientId_, 7));
   const size_t readsBefore = client_->readSizes().size();
   client_->send(systemStateRequest(2, 4, "AircraftLoaded"));
@@ -100,7 +106,7 @@ TEST_F(SimFaultTest, SplitWritesDeliverAMessageInSeveralReads) {
   EXPECT_GE(client_->readSizes().size() - readsBefore, 2u) << "the message came in one piece";
 }
 
-TEST_F(SimFaultTest, MergedWritesJoinSeveralMessagesInOneWrite) {
+TEST_P(SimFaultTest, MergedWritesJoinSeveralMessagesInOneWrite) {
   ASSERT_TRUE(emulator_->setMergedWrites(clientId_, 3));
   Bytes threeRequests;
   for (uint32_t i = 0; i < 3; ++i) {
@@ -119,7 +125,7 @@ TEST_F(SimFaultTest, MergedWritesJoinSeveralMessagesInOneWrite) {
   EXPECT_GE(largest, 2u * 284u) << "no read carried more than one message";
 }
 
-TEST_F(SimFaultTest, StallHoldsMessagesBackThenSendsThem) {
+TEST_P(SimFaultTest, StallHoldsMessagesBackThenSendsThem) {
   ASSERT_TRUE(emulator_->stallClient(clientId_, 600));
   client_->send(systemStateRequest(2, 5, "AircraftLoaded"));
   ASSERT_TRUE(emulator_->waitForRequests(simwire::kRequestSystemState, 1, kDeadlineMs));
@@ -128,7 +134,7 @@ TEST_F(SimFaultTest, StallHoldsMessagesBackThenSendsThem) {
   EXPECT_EQ(client_->takeMessage(SIMCONNECT_RECV_ID_SYSTEM_STATE, kDeadlineMs).size(), 284u);
 }
 
-TEST_F(SimFaultTest, ClientThatTakesNothingIsCutOffRatherThanQueuedForEver) {
+TEST_P(SimFaultTest, ClientThatTakesNothingIsCutOffRatherThanQueuedForEver) {
   ASSERT_TRUE(emulator_->stallClient(clientId_, 60000));
   for (int i = 0; i < 20001 && emulator_->sendUnknownKindMessage(clientId_); ++i) {
   }
@@ -136,12 +142,15 @@ TEST_F(SimFaultTest, ClientThatTakesNothingIsCutOffRatherThanQueuedForEver) {
   EXPECT_TRUE(emulator_->waitForClients(0, kDeadlineMs));
 }
 
-TEST_F(SimFaultTest, DropLinkClosesTheConnection) {
+TEST_P(SimFaultTest, DropLinkClosesTheConnection) {
   ASSERT_TRUE(emulator_->dropClient(clientId_));
   EXPECT_TRUE(client_->waitForClose(kDeadlineMs));
   EXPECT_TRUE(emulator_->waitForClients(0, kDeadlineMs));
   EXPECT_FALSE(emulator_->dropClient(clientId_));
 }
+
+INSTANTIATE_TEST_SUITE_P(TcpAndPipe, SimFaultTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Pipe" : "Tcp"; });
 
 }  // namespace
 }  // namespace simtest
