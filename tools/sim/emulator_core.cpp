@@ -99,9 +99,9 @@ void EmulatorCore::handleRequest(int clientId, const uint8_t* bytes, size_t size
     LoggedRequest request = decodeRequest(clientId, bytes, size);
     ++counters_.requests;
     auto found = sessions_.find(clientId);
-    const bool actOn = found != sessions_.end() && request.note.find("not acted on") == std::string::npos &&
-                       request.kindName != std::string("Unknown");
-    if (actOn) act(found->second, request, out, &request.note);
+    // Unknown kinds and packets too short for their kind are only logged.
+    const uint32_t expected = expectedRequestSize(request.kind);
+    if (found != sessions_.end() && expected != 0 && size >= expected) act(found->second, request, out, &request.note);
     log_.append(std::move(request));
   }
   changed();

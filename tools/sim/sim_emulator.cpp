@@ -95,8 +95,11 @@ bool SimEmulator::startListeners(std::string* error) {
 }
 
 void SimEmulator::stop() {
-  running_.store(false);
-  { std::lock_guard<std::mutex> lock(clockMutex_); }
+  {
+    // Under the clock's lock, so the clock cannot miss the wake-up.
+    std::lock_guard<std::mutex> lock(clockMutex_);
+    running_.store(false);
+  }
   clockSignal_.notify_all();
   if (clockThread_.joinable()) clockThread_.join();
   for (auto& listener : listeners_) listener->stop();
@@ -164,7 +167,12 @@ void SimEmulator::clockLoop() {
     if (next < now - std::chrono::seconds(1)) next = now;
     {
       std::unique_lock<std::mutex> lock(clockMutex_);
-      clockSignal_.wait_until(lock, next, [&] { return !running_.load(); });
+      const uint64_t seen = rateChanges_;
+      clockSignal_.wait_until(lock, next, [&] { return !running_.load() || rateChanges_ != seen; });
+      if (running_.load() && rateChanges_ != seen) {
+        next = previous = Clock::now();  // a new rate starts a fresh beat
+        continue;
+      }
     }
     if (!running_.load()) break;
     const Clock::time_point tickTime = Clock::now();
@@ -224,7 +232,11 @@ bool SimEmulator::selectAircraft(const std::string& name, std::string* error) {
 std::string SimEmulator::aircraftFilePath() const { return core_.snapshot().aircraftFilePath; }
 
 void SimEmulator::setFrameRate(double hz) {
-  frameRateHz_.store(hz);
+  {
+    std::lock_guard<std::mutex> lock(clockMutex_);
+    frameRateHz_.store(hz);
+    ++rateChanges_;
+  }
   clockSignal_.notify_all();
 }
 

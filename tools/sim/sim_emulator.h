@@ -151,8 +151,9 @@ class SimEmulator {
   mutable std::mutex clientsMutex_;
   std::map<int, std::shared_ptr<ClientConnection>> clients_;  // guarded by clientsMutex_
   int nextClientId_ = 1;                                      // guarded by clientsMutex_
-  mutable std::mutex clockMutex_;
+  std::mutex clockMutex_;
   std::condition_variable clockSignal_;  // wakes the clock on stop or a rate change
+  uint64_t rateChanges_ = 0;             // guarded by clockMutex_
 };
 
 }  // namespace simemu
