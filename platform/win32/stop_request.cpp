@@ -9,8 +9,12 @@ namespace {
 std::atomic<bool> stopRequested{false};
 HANDLE stopEvent = nullptr;
 
-BOOL WINAPI onConsoleControl(DWORD) {
+BOOL WINAPI onConsoleControl(DWORD event) {
   requestStop();
+  // Windows ends the process as soon as the handler of a console close,
+  // log-off or shutdown returns; hold it while the main thread stops the
+  // program in order and returns from main, which ends the process.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(INFINITE);
   return TRUE;  // handled: the main thread stops the program in order
 }
 
