@@ -27,6 +27,10 @@ ClientConnection::ClientConnection(int id, std::unique_ptr<StreamConnection> str
 ClientConnection::~ClientConnection() { close(); }
 
 void ClientConnection::start() {
+  // The threads are created under the lock that close() takes first, so a
+  // close from the reaper either sees both threads or prevents them.
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  if (closed_) return;
   reader_ = std::thread([this] { readLoop(); });
   writer_ = std::thread([this] { writeLoop(); });
 }
