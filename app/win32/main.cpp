@@ -1,13 +1,17 @@
-// The program on Windows until the status window lands: starts the bridge,
-// runs until Ctrl-C or the console closes, then stops it in order.
-#include "bridge/bridge.h"
-#include "platform/stop_request.h"
+// The program on Windows: a windowed application whose one window is the
+// status dialog. The dialog starts the bridge and stops it again when it is
+// destroyed; the process ends after that.
+#include <windows.h>
 
-int main() {
-  installStopRequestHandlers();
-  startBridge();
-  while (!waitForStopRequest(500)) {
-  }
-  stopBridge();
-  return 0;
+#include "app/win32/orvxlink_app.h"
+
+namespace {
+
+COrvxlinkApp theApp;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  theApp.InitInstance();
+  return theApp.exitCode();
 }
