@@ -19,6 +19,14 @@ struct StatusDisplay;
 // POSIX at once). Null on failure, with the reason in *error.
 StatusDisplay* openStatusDisplay(const TestProcessOptions& program, unsigned timeoutMs, std::string* error);
 
+// The status as the display showed it first. POSIX: the first frame drawn
+// (ask before nextStatusView). Win32: the status control's text, read as soon
+// as the window was found. True only when that view certainly came before the
+// first refresh: on Win32 when it was read within refreshPeriodMs of the
+// program's start, which a loaded machine may miss; on POSIX when a frame
+// came within timeoutMs.
+bool firstStatusView(StatusDisplay* display, std::string* text, unsigned refreshPeriodMs, unsigned timeoutMs);
+
 // The next view of the status: POSIX: the next whole frame the program drew
 // since the last call, in drawing order, as plain text; Win32: the status
 // control's text at this moment. Waits up to the time for one; false when

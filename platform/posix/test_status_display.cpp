@@ -16,6 +16,7 @@ struct StatusDisplay {
   pid_t pid = -1;
   int terminal = -1;   // the pseudo-terminal's controlling side
   std::string screen;  // everything drawn and not yet taken as a frame
+  bool frameTaken = false;
   bool ended = false;  // waited for
   int exitStatus = -1;
 };
@@ -48,6 +49,7 @@ bool takeFrame(StatusDisplay* display, std::string* text) {
   if (end == std::string::npos) return false;
   *text = plainText(display->screen.substr(start + 3, end - start - 3));
   display->screen.erase(0, end + 3);
+  display->frameTaken = true;
   return true;
 }
 
@@ -81,6 +83,10 @@ StatusDisplay* openStatusDisplay(const TestProcessOptions& program, unsigned, st
   display->pid = pid;
   display->terminal = terminal;
   return display;
+}
+
+bool firstStatusView(StatusDisplay* display, std::string* text, unsigned, unsigned timeoutMs) {
+  return !display->frameTaken && nextStatusView(display, text, timeoutMs);
 }
 
 bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutMs) {

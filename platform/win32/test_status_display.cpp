@@ -7,6 +7,9 @@
 struct StatusDisplay {
   PROCESS_INFORMATION info{};
   HWND dialog = nullptr;
+  std::string firstView;
+  bool firstViewRead = false;
+  ULONGLONG firstViewAgeMs = 0;  // how long after the program's start it was read
 };
 
 namespace {
@@ -118,6 +121,31 @@ void unmanageWindowsUnderWine() {
   RegCloseKey(key);
 }
 
+bool readStatusControl(HWND dialog, std::string* text) {
+  HWND status = GetDlgItem(dialog, kStatusControlId);
+  if (status == nullptr) return false;
+  wchar_t buffer[512];
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                           kMessageTimeoutMs, &length)) {
+    return false;
+  }
+  *text = narrowText(buffer, static_cast<int>(length));
+  return true;
+}
+
+ULONGLONG fileTimeMs(const FILETIME& time) {
+  return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000;
+}
+
+// Milliseconds since the process was created.
+ULONGLONG processAgeMs(HANDLE process) {
+  FILETIME created, exited, kernel, user, now;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return ~0ull;
+  GetSystemTimeAsFileTime(&now);
+  return fileTimeMs(now) - fileTimeMs(created);
+}
+
 }  // namespace
 
 StatusDisplay* openStatusDisplay(const TestProcessOptions& program, unsigned timeoutMs, std::string* error) {
@@ -135,20 +163,20 @@ StatusDisplay* openStatusDisplay(const TestProcessOptions& program, unsigned tim
       return nullptr;
     }
   }
+  // The age is taken after the read, so a young enough age proves that the
+  // read came before the first refresh.
+  display->firstViewRead = readStatusControl(display->dialog, &display->firstView);
+  display->firstViewAgeMs = processAgeMs(display->info.hProcess);
   return display;
 }
 
+bool firstStatusView(StatusDisplay* display, std::string* text, unsigned refreshPeriodMs, unsigned) {
+  *text = display->firstView;
+  return display->firstViewRead && display->firstViewAgeMs < refreshPeriodMs;
+}
+
 bool nextStatusView(StatusDisplay* display, std::string* text, unsigned) {
-  HWND status = GetDlgItem(display->dialog, kStatusControlId);
-  if (status == nullptr) return false;
-  wchar_t buffer[512];
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(status, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           kMessageTimeoutMs, &length)) {
-    return false;
-  }
-  *text = narrowText(buffer, static_cast<int>(length));
-  return true;
+  return readStatusControl(display->dialog, text);
 }
 
 bool makeExitGesture(StatusDisplay* display, ExitGesture gesture) {
