@@ -1,8 +1,9 @@
 // Blocking IPv4 TCP sockets: the app listener, its serving threads and the app
 // client use these and nothing else of the socket API. No socket option is
-// ever set. Any thread may call any function; one socket may be shut down from
-// another thread while a call on it blocks (that is how blocked calls are
-// released), but it must not be closed while another thread still uses it.
+// set, except that a POSIX bind allows ports in TIME_WAIT as Winsock does.
+// Any thread may call any function; one socket may be shut down from another
+// thread while a call on it blocks (that is how blocked calls are released),
+// but it must not be closed while another thread still uses it.
 #pragma once
 
 #include <cstddef>

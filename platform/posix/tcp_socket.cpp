@@ -45,6 +45,12 @@ TcpSocket createTcpSocket() {
 }
 
 bool bindTcpSocket(TcpSocket socket, Ipv4Address address, uint16_t port) {
+  // Winsock binds a port whose old connections still linger in TIME_WAIT;
+  // POSIX does so only with SO_REUSEADDR. Without it the program could not
+  // be restarted for a minute after serving apps. It never lets two sockets
+  // listen on one port, so a port in use is still refused.
+  int reuse = 1;
+  setsockopt(descriptor(socket), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
   const sockaddr_in socketAddress = ipv4SocketAddress(address, port);
   return ::bind(descriptor(socket), reinterpret_cast<const sockaddr*>(&socketAddress), sizeof socketAddress) == 0;
 }

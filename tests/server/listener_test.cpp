@@ -76,6 +76,22 @@ TEST_F(ListenerTest, SendToAnAppThatHasGoneLeavesTheProcessRunning) {
   next.sync();
 }
 
+// The bridge closes app connections first at a stop, leaving them in
+// TIME_WAIT on its side; a new run must still bind the same port at once.
+TEST_F(ListenerTest, SamePortBindsAgainRightAfterAStopThatClosedApps) {
+  const uint16_t samePort = port();
+  {
+    RawApp app(samePort);
+    app.sync();
+    stopListener();
+    EXPECT_TRUE(app.closedByBridge());
+  }
+  ASSERT_TRUE(startListenerThread(samePort));
+  ASSERT_TRUE(waitUntil([&] { return listenerBoundPort() == samePort; })) << "port " << samePort << " not bound again";
+  RawApp again(samePort);
+  again.sync();
+}
+
 TEST(ListenerPortTest, PortAlreadyTakenLogsBindFailedAndStopStillCompletes) {
   startSocketLibrary();
   LogCapture log;
