@@ -42,7 +42,7 @@ endfunction()
 # Windows target, through CMAKE_CROSSCOMPILING_EMULATOR).
 function(orvx_test name)
   cmake_parse_arguments(ARG "SERIAL" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
-  orvx_executable(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  orvx_executable(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS} orvx_platform_testing GTest::gtest_main GTest::gmock)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)

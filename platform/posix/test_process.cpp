@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/posix/child_program.h"
+#include "platform/posix/test_child_program.h"
 
 struct TestProcess {
   pid_t pid = -1;

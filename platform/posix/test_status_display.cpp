@@ -10,7 +10,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/posix/child_program.h"
+#include "platform/posix/test_child_program.h"
 
 struct StatusDisplay {
   pid_t pid = -1;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/child_program.h"
+#include "platform/win32/test_child_program.h"
 
 struct StatusDisplay {
   PROCESS_INFORMATION info{};

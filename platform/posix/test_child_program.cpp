@@ -1,4 +1,4 @@
-#include "platform/posix/child_program.h"
+#include "platform/posix/test_child_program.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

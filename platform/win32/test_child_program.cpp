@@ -1,4 +1,4 @@
-#include "platform/win32/child_program.h"
+#include "platform/win32/test_child_program.h"
 
 #include <utility>
 #include <vector>
