@@ -39,17 +39,9 @@ AfterCommand receiveUpload(ClientConnection& connection, SharedDataStore& store)
     return AfterCommand::endConnection;
   }
 
-  uint8_t wordBytes[4];
-  switch (readFixed(connection.socket, wordBytes, sizeof wordBytes)) {
-    case ReadOutcome::failed:
-      logSocketError();
-      return AfterCommand::endConnection;
-    case ReadOutcome::cutShort:
-      return AfterCommand::endConnection;
-    case ReadOutcome::complete:
-      break;
-  }
-  store.storeUploadWord(ticket, decodeLittleEndian32(wordBytes));
+  uint32_t word = 0;
+  if (!readUploadWord(connection.socket, word)) return AfterCommand::endConnection;
+  store.storeUploadWord(ticket, word);
   return AfterCommand::readNextFrame;
 }
 

@@ -1,7 +1,6 @@
 // "sMCPDATA20": receive a settings record and its checksum, and merge the
 // record into the pending settings record when the checksum matches.
 #include "bridge/settings_record.h"
-#include "log/log.h"
 #include "server/app_protocol.h"
 #include "server/client_connection.h"
 #include "server/mcp_checksum.h"
@@ -16,19 +15,11 @@ AfterCommand receiveSettingsUpload(ClientConnection& connection) {
     return AfterCommand::readNextFrame;
   }
 
-  uint8_t checksumBytes[4];
-  switch (readFixed(connection.socket, checksumBytes, sizeof checksumBytes)) {
-    case ReadOutcome::failed:
-      logSocketError();
-      return AfterCommand::endConnection;
-    case ReadOutcome::cutShort:
-      return AfterCommand::endConnection;
-    case ReadOutcome::complete:
-      break;
-  }
+  uint32_t checksum = 0;
+  if (!readUploadWord(connection.socket, checksum)) return AfterCommand::endConnection;
 
   const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
-  if (mcpSettingsChecksum(bytes, sizeof record) == decodeLittleEndian32(checksumBytes)) {
+  if (mcpSettingsChecksum(bytes, sizeof record) == checksum) {
     mergePendingSettings(record);
   }
   // A mismatch is dropped without a word to the app or the log.

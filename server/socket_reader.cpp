@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "log/log.h"
+#include "server/app_protocol.h"
 #include "server/connection_registry.h"
 
 namespace {
@@ -50,4 +52,19 @@ ReadOutcome readFixedInPieces(TcpSocket connection, size_t length, const PieceCo
     in += static_cast<size_t>(received);
   }
   return ReadOutcome::complete;
+}
+
+bool readUploadWord(TcpSocket connection, uint32_t& word) {
+  uint8_t bytes[4];
+  switch (readFixed(connection, bytes, sizeof bytes)) {
+    case ReadOutcome::failed:
+      logSocketError();
+      return false;
+    case ReadOutcome::cutShort:
+      return false;
+    case ReadOutcome::complete:
+      break;
+  }
+  word = decodeLittleEndian32(bytes);
+  return true;
 }

@@ -22,3 +22,8 @@ ReadOutcome readFixed(TcpSocket connection, void* buffer, size_t length);
 // arrives, with its offset from the start of the read.
 using PieceConsumer = std::function<void(size_t offset, const uint8_t* bytes, size_t count)>;
 ReadOutcome readFixedInPieces(TcpSocket connection, size_t length, const PieceConsumer& consume);
+
+// Reads the 4-byte little-endian word that ends an upload (a checksum or a
+// data word). False when the connection is to end instead: a failed read has
+// logged the socket error by then; a read cut short ends it without a word.
+bool readUploadWord(TcpSocket connection, uint32_t& word);
