@@ -18,14 +18,6 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-simemu::SimEmulatorOptions tcpEmulator(double frameRateHz = 30) {
-  simemu::SimEmulatorOptions options;
-  options.frameRateHz = frameRateHz;
-  options.fixedStepSeconds = 1.0 / 30;
-  options.startSeconds = 600;  // airborne, so the values move
-  return options;
-}
-
 uint32_t u32At(const std::vector<uint8_t>& raw, size_t offset) {
   uint32_t value;
   std::memcpy(&value, raw.data() + offset, 4);
@@ -133,12 +125,8 @@ TEST_F(DataFlow, AppsConnectOnlyAfterTheFirstDataBlock) {
 }
 
 TEST_F(DataFlow, RecordsAgreeWithTheSimulatorFrameAfterFrame) {
-  startEmulator(tcpEmulator());
-  pointBridgeAtEmulatorTcp();
-  startBridgeHere();
-  std::unique_ptr<AppClient> app = connectApp();
+  std::unique_ptr<AppClient> app = startFlightToApp();
   ASSERT_TRUE(app);
-  recordAfterBuild(*app, 0);
 
   for (int round = 0; round < 3; ++round) {
     // Hold the script still, let the last requested block arrive, compare.
@@ -163,12 +151,8 @@ TEST_F(DataFlow, RecordsAgreeWithTheSimulatorFrameAfterFrame) {
 }
 
 TEST_F(DataFlow, AutopilotRoundTripThroughTheClientTool) {
-  startEmulator(tcpEmulator());
-  pointBridgeAtEmulatorTcp();
-  startBridgeHere();
-  std::unique_ptr<AppClient> app = connectApp();
+  std::unique_ptr<AppClient> app = startFlightToApp();
   ASSERT_TRUE(app);
-  recordAfterBuild(*app, 0);
 
   std::ostringstream out, err;
   const std::string endpoint = "127.0.0.1:" + std::to_string(appPort_);
@@ -197,12 +181,8 @@ class LinkRecovery : public BridgeEndToEnd {
   // Breaks the bridge's link with `fault`, then checks that the bridge opens
   // a new one, the app's connection survives and records resume.
   void expectRecoveryFrom(const std::function<void(int clientId)>& fault) {
-    startEmulator(tcpEmulator());
-    pointBridgeAtEmulatorTcp();
-    startBridgeHere();
-    std::unique_ptr<AppClient> app = connectApp();
+    std::unique_ptr<AppClient> app = startFlightToApp();
     ASSERT_TRUE(app);
-    recordAfterBuild(*app, 0);
     ASSERT_EQ(emulator_->clientIds().size(), 1u);
 
     const uint64_t opens = emulator_->counters().opens;
@@ -240,12 +220,8 @@ TEST_F(LinkRecovery, HostileMessagesAreSurvived) {
 }
 
 TEST_F(LinkRecovery, UnterminatedTitleDropsTheDeliveryOnly) {
-  startEmulator(tcpEmulator());
-  pointBridgeAtEmulatorTcp();
-  startBridgeHere();
-  std::unique_ptr<AppClient> app = connectApp();
+  std::unique_ptr<AppClient> app = startFlightToApp();
   ASSERT_TRUE(app);
-  recordAfterBuild(*app, 0);
 
   emulator_->setUnterminatedText(true);
   const uint64_t answered = emulator_->counters().dataRequestsAnswered;
@@ -301,12 +277,8 @@ TEST_F(Transport, WithoutConfigurationTheDefaultPipeIsFound) {
 class Shutdown : public BridgeEndToEnd {};
 
 TEST_F(Shutdown, SilentAppDoesNotHoldTheStop) {
-  startEmulator(tcpEmulator());
-  pointBridgeAtEmulatorTcp();
-  startBridgeHere();
-  std::unique_ptr<AppClient> talking = connectApp();
+  std::unique_ptr<AppClient> talking = startFlightToApp();
   ASSERT_TRUE(talking);
-  recordAfterBuild(*talking, 0);
   AppClient silent;
   ASSERT_TRUE(silent.connect("127.0.0.1", appPort_));
   ASSERT_TRUE(eventually([] { return connectedClientCount.load() == 2; }, seconds(10)));

@@ -11,6 +11,14 @@
 
 namespace fs = std::filesystem;
 
+simemu::SimEmulatorOptions tcpEmulator(double frameRateHz) {
+  simemu::SimEmulatorOptions options;
+  options.frameRateHz = frameRateHz;
+  options.fixedStepSeconds = 1.0 / 30;
+  options.startSeconds = 600;
+  return options;
+}
+
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   while (std::chrono::steady_clock::now() < end) {
@@ -78,6 +86,16 @@ void BridgeEndToEnd::stopBridgeHere() {
   if (!bridgeRunning_) return;
   stopBridge();
   bridgeRunning_ = false;
+}
+
+std::unique_ptr<AppClient> BridgeEndToEnd::startFlightToApp() {
+  startEmulator(tcpEmulator());
+  if (::testing::Test::HasFatalFailure()) return nullptr;
+  pointBridgeAtEmulatorTcp();
+  startBridgeHere();
+  std::unique_ptr<AppClient> app = connectApp();
+  if (app) recordAfterBuild(*app, 0);
+  return app;
 }
 
 std::unique_ptr<AppClient> BridgeEndToEnd::connectApp() {

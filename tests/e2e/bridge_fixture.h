@@ -15,6 +15,10 @@
 #include "tools/client/app_client.h"
 #include "tools/sim/sim_emulator.h"
 
+// Emulator options for end-to-end runs: TCP on loopback, frames at the given
+// rate with a fixed script step, starting airborne so that values move.
+simemu::SimEmulatorOptions tcpEmulator(double frameRateHz = 30);
+
 // Waits for `condition` with a deadline, checking every few milliseconds.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds deadline);
 
@@ -30,6 +34,11 @@ class BridgeEndToEnd : public ::testing::Test {
   // Starts the bridge on a free app port.
   void startBridgeHere();
   void stopBridgeHere();
+
+  // The usual start: the emulator flying on TCP, the bridge pointed at it and
+  // one app connected that has received a built record. Null (with the test
+  // failed) when any step never happens.
+  std::unique_ptr<AppClient> startFlightToApp();
 
   // Connects an app once the listener accepts; fails the test if it never does.
   std::unique_ptr<AppClient> connectApp();
