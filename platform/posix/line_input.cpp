@@ -5,19 +5,14 @@
 
 #include <cerrno>
 
+#include "platform/line_splitting.h"
+
 namespace {
 
 std::string pending;  // bytes read but not yet handed out; reader thread only
 bool inputEnded = false;
 
-bool takeLine(std::string* line) {
-  const size_t end = pending.find('\n');
-  if (end == std::string::npos) return false;
-  *line = pending.substr(0, end);
-  pending.erase(0, end + 1);
-  if (!line->empty() && line->back() == '\r') line->pop_back();
-  return true;
-}
+bool takeLine(std::string* line) { return takeBufferedLine(pending, line); }
 
 }  // namespace
 
