@@ -78,6 +78,8 @@ SimCommandLine parseSimCommandLine(int argc, const char* const* argv) {
       o.listenPipe = false;
     } else if (option == "--no-tcp") {
       o.listenTcp4 = false;
+    } else if (option == "--stamp-blocks") {
+      o.stampBlocks = true;
     } else if (!takesValue(option)) {
       result.error = "unknown option " + option;
     } else if (i + 1 >= argc) {
@@ -108,6 +110,8 @@ const char* simUsageText() {
          "  --aircraft NAME   aircraft folder to fly (default orvx_jet)\n"
          "  --aircraft-dir D  folder of aircraft folders\n"
          "  --log FILE        append every request to FILE as JSON lines\n"
+         "  --stamp-blocks    data answers carry the frame number as latitude and the\n"
+         "                    steady clock in microseconds as longitude (benchmarks)\n"
          "Commands on standard input: aircraft NAME, list, state, quit, help.\n";
 }
 
