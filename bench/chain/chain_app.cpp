@@ -69,8 +69,8 @@ bool poll(uint16_t port, double seconds, std::vector<Receipt>& receipts) {
       std::fprintf(stderr, "chain_app: %s\n", client.lastError().c_str());
       return false;
     }
-    receipts.push_back({static_cast<int64_t>(record.latitudeDeg), static_cast<int64_t>(record.longitudeDeg),
-                        nowMicroseconds()});
+    receipts.push_back(
+        {static_cast<int64_t>(record.latitudeDeg), static_cast<int64_t>(record.longitudeDeg), nowMicroseconds()});
   }
   return true;
 }
