@@ -110,6 +110,11 @@ bool ClientClient::sendStaged() {
 HRESULT closeLink(ClientClient* link) {
   if (link == nullptr) return kSimConnectFail;
   sleepMilliseconds(kClosePauseMilliseconds);
+  return releaseLink(link);
+}
+
+HRESULT releaseLink(ClientClient* link) {
+  if (link == nullptr) return kSimConnectFail;
   link->clearNotification();
   link->Disconnect(disconnect_reason::kClosedByApplication, 0);
   link->discardOutgoing();

@@ -77,3 +77,7 @@ class ClientClient : public CClient {
 // the socket library up if the link library started it. E_FAIL for null,
 // S_OK otherwise. Application thread; the handle is gone afterwards.
 HRESULT closeLink(ClientClient* link);
+
+// Closes a link as closeLink does, without the pause: for an open attempt
+// whose transport never connected, which has nothing queued to go out.
+HRESULT releaseLink(ClientClient* link);
