@@ -260,12 +260,13 @@ def main():
     parser.add_argument("--seconds", type=float, default=8)
     parser.add_argument("--idle-seconds", type=float, default=10)
     parser.add_argument("--out", required=True, help="folder for results.md, results.json and latency.png")
+    parser.add_argument("--only", choices=["chain", "rest"], help="run only the chain or only the at-rest part")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
     os.makedirs(args.out, exist_ok=True)
     load_before = load_average()
     results = []
-    for apps, hz in SCENARIOS:
+    for apps, hz in SCENARIOS if args.only != "rest" else []:
         for server in SERVERS:
             result = chain(args.build, server, apps, hz, args.seconds)
             print("%-8s %2d apps %3d Hz: p50 %6d p99 %6d us, missed %d, repeated %d, CPU %.1f ms/s"
@@ -273,7 +274,7 @@ def main():
                      result["cpu_ms_per_s"]), flush=True)
             results.append(result)
     idles = []
-    for case in ["no simulator", "simulator silent", "60 Hz, no apps"]:
+    for case in ["no simulator", "simulator silent", "60 Hz, no apps"] if args.only != "chain" else []:
         idles.append(idle(args.build, case, args.idle_seconds))
         print("bridge at rest, %s: %.2f ms/s" % (case, idles[-1]["cpu_ms_per_s"]), flush=True)
     table = markdown(results, idles, args.seconds, load_before, load_average())
@@ -281,7 +282,8 @@ def main():
         out.write(table)
     with open(os.path.join(args.out, "results.json"), "w") as out:
         json.dump({"chain": results, "idle": idles}, out)
-    plot(results, os.path.join(args.out, "latency.png"))
+    if results:
+        plot(results, os.path.join(args.out, "latency.png"))
     print(table)
 
 
