@@ -98,9 +98,9 @@ TEST_F(CommandProtocolTest, FlightPlanUploadReplacesDataAndWord) {
   app.send(commandFrame(kUploadFlightPlan) + lengthPrefixed("KSEA KPDX", 42));
   app.sync();
   const SharedDataStore::Snapshot plan = flightPlanStore().snapshot();
-  EXPECT_EQ(plan.data, bytesOf("KSEA KPDX"));
+  EXPECT_EQ(*plan.data, bytesOf("KSEA KPDX"));
   EXPECT_EQ(plan.word, 42u);
-  EXPECT_TRUE(fmcDataStore().snapshot().data.empty()) << "the FMC data is a store of its own";
+  EXPECT_TRUE(fmcDataStore().snapshot().data->empty()) << "the FMC data is a store of its own";
 }
 
 TEST_F(CommandProtocolTest, FrameSentInPiecesIsServedWhole) {
@@ -175,7 +175,7 @@ TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpt
   RawApp planner(port());
   planner.send(commandFrame(kUploadFlightPlan) + littleEndian32(0));
   EXPECT_TRUE(planner.closedByBridge());
-  EXPECT_TRUE(flightPlanStore().snapshot().data.empty());
+  EXPECT_TRUE(flightPlanStore().snapshot().data->empty());
 }
 
 TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
@@ -190,7 +190,7 @@ TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
   store.writeUploadBytes(newer, 0, newerBytes, sizeof newerBytes);
   store.storeUploadWord(older, 1);
   store.storeUploadWord(newer, 2);
-  EXPECT_EQ(store.snapshot().data, (Bytes{9, 8}));
+  EXPECT_EQ(*store.snapshot().data, (Bytes{9, 8}));
   EXPECT_EQ(store.snapshot().word, 2u);
 }
 
@@ -229,7 +229,7 @@ TEST_F(CommandProtocolTest, UploadAtTheCapIsAccepted) {
   const std::string data(kMaxUploadLength, 'x');
   app.send(commandFrame(kUploadFmcData) + lengthPrefixed(data, 3));
   app.sync();
-  EXPECT_EQ(fmcDataStore().snapshot().data.size(), kMaxUploadLength);
+  EXPECT_EQ(fmcDataStore().snapshot().data->size(), kMaxUploadLength);
 }
 
 }  // namespace
