@@ -194,6 +194,31 @@ TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
   EXPECT_EQ(store.snapshot().word, 2u);
 }
 
+// A reader holds the bytes as they were when it asked, whatever uploads do
+// after; readers that ask between two changes share one copy.
+TEST(SharedDataStoreTest, HeldDataNeverChangesAndReadersShareIt) {
+  SharedDataStore store;
+  const uint8_t abcd[] = {'a', 'b', 'c', 'd'};
+  const uint8_t xy[] = {'x', 'y'};
+  const SharedDataStore::UploadTicket first = store.beginUpload();
+  store.sizeForUpload(first, 4);
+  store.writeUploadBytes(first, 0, abcd, 2);
+  const SharedDataStore::Snapshot halfway = store.snapshot();  // "ab" arrived, "cd" still zero
+  store.writeUploadBytes(first, 2, abcd + 2, 2);
+  store.storeUploadWord(first, 5);
+  const SharedDataStore::Snapshot whole = store.snapshot();
+  const SharedDataStore::Snapshot again = store.snapshot();
+  const SharedDataStore::UploadTicket second = store.beginUpload();
+  store.sizeForUpload(second, 2);
+  store.writeUploadBytes(second, 0, xy, 2);
+
+  EXPECT_EQ(*halfway.data, (Bytes{'a', 'b', 0, 0}));
+  EXPECT_EQ(*whole.data, (Bytes{'a', 'b', 'c', 'd'}));
+  EXPECT_EQ(whole.word, 5u);
+  EXPECT_EQ(whole.data.get(), again.data.get()) << "two readers of unchanged data got two copies";
+  EXPECT_EQ(*store.snapshot().data, (Bytes{'x', 'y'}));
+}
+
 // Replies copy the store under its lock while uploads resize and fill it: a
 // reply is always whole, its bytes either already uploaded or still zero.
 TEST_F(CommandProtocolTest, RepliesStayWholeWhileAnotherAppUploads) {
