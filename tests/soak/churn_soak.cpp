@@ -33,6 +33,7 @@
 #include "platform/test_tcp_buffers.h"
 #include "platform/test_user_folders.h"
 #include "server/app_protocol.h"
+#include "tests/free_tcp_port.h"
 #include "tools/client/app_client.h"
 #include "tools/sim/sim_emulator.h"
 
@@ -331,14 +332,6 @@ bool parseOptions(int argc, char** argv) {
   return true;
 }
 
-uint16_t freeLoopbackPort() {
-  const TcpSocket probe = createTcpSocket();
-  bindTcpSocket(probe, ipv4AddressFromText("127.0.0.1"), 0);
-  const uint16_t port = tcpLocalPort(probe);
-  closeTcpSocket(probe);
-  return port;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -373,7 +366,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream("SimConnect.cfg") << "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" << emulator.tcp4Port()
                                   << "\n";
-  appPort = freeLoopbackPort();
+  appPort = freeLoopbackTcpPort();
   setAppPortForTest(appPort);
   startBridge();
 
