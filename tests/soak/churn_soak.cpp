@@ -179,6 +179,7 @@ void churnConnections() {
 }
 
 void holdManyApps() {
+  if (options.apps == 0) return;
   const auto start = Clock::now();
   std::vector<std::unique_ptr<AppClient>> apps;
   for (long i = 0; i < options.apps && timeLeft(); ++i) {
@@ -250,6 +251,7 @@ void stallAndLeave() {
 // The emulator drops the bridge's link; the bridge opens a new one at once.
 // An app stays connected throughout and keeps getting fresh records.
 void dropLinks(simemu::SimEmulator& emulator) {
+  if (options.drops == 0) return;
   const auto start = Clock::now();
   AppClient app;
   check(connectApp(app), "the watching app connects");
