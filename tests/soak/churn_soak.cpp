@@ -234,14 +234,18 @@ void stallAndLeave() {
   check(uploader.uploadFmcData(std::vector<uint8_t>(1, 0), 0) && uploader.confirmUploads(), "the FMC data shrinks");
   uploader.close();
 
-  const auto start = Clock::now();
   {
+    // All connected and served first (the backlog is short), then all gone
+    // at once with their requests queued.
     std::vector<std::unique_ptr<RawConnection>> leaving;
-    for (long i = 0; i < options.pipelined; ++i) {
+    for (long i = 0; i < options.pipelined && timeLeft(); ++i) {
       leaving.push_back(std::make_unique<RawConnection>());
       leaving.back()->send(frames(kRequestFlightData, 300));
+      waitFor([&] { return connectedClientCount.load() == static_cast<int32_t>(i + 1); }, std::chrono::seconds(5));
     }
-  }  // every one leaves with its requests queued
+    check(connectedClientCount.load() == static_cast<int32_t>(leaving.size()), "every pipelining app is served");
+  }
+  const auto start = Clock::now();
   const bool ended = waitFor([] { return connectedClientCount.load() == 0; }, std::chrono::seconds(10));
   std::printf("pipelined: %ld apps left 300 requests each; all ended after %.2f s\n", options.pipelined,
               secondsSince(start));
