@@ -1,8 +1,9 @@
 #include "platform/test_process_usage.h"
 
+#include <windows.h>
+// After windows.h, whose types they use.
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 namespace {
 
