@@ -33,6 +33,5 @@ AfterCommand sendFlightRecord(ClientConnection& connection) {
   if (build->buildCounter != 0) connection.lastSentBuildCounter = build->buildCounter;
   // A published build is immutable and carries the tag already: it is sent
   // as it stands, with no copy.
-  sendReplyPiece(connection.socket, &build->record, sizeof build->record);
-  return AfterCommand::readNextFrame;
+  return afterReply(sendReplyPiece(connection.socket, &build->record, sizeof build->record));
 }

@@ -79,6 +79,8 @@ class EmulatorCore {
   // that a reader of the answer can tell which frame it was and how old it is.
   void setStampBlocks(bool stamp);
   bool openRequestLog(const std::string& path, std::string* error);
+  // Keeps only about the latest `count` requests in memory; 0 keeps all.
+  void keepRequests(size_t count);
 
   SimState snapshot() const;
   std::vector<LoggedRequest> requestLog() const;
