@@ -125,8 +125,11 @@ TEST_F(AircraftPackagesTest, ReportedFolderIsFoundInTheLayersInOrder) {
   install(packages, "Community", "AP_FIX_747-8 (2)", "SimObjects/Airplanes/Asobo_B747_8i", "sarcastic-b748-apfix");
   install(packages, "Official/OneStore", "asobo-aircraft-b747-8i", "SimObjects/Airplanes/Asobo_B747_8i",
           "salty-b747-8i");
-  // Folder names in other cases than the simulator reports.
+  // Folder names in other cases than the simulator reports, and an add-on
+  // that brings only panel files for that aircraft: its folder comes first
+  // but holds neither file, so both still come from the official package.
   install(packages, "Official/OneStore", "workingtitle-aircraft-cj4", "simobjects/AIRPLANES/asobo_cj4", "wt-cj4");
+  writeFile(packages / "Community/cj4-panel-mod/SimObjects/Airplanes/Asobo_CJ4/panel/panel.cfg", "[VERSION]\n");
   install(packages, "community", "deltasim-c17", "SIMOBJECTS/Airplanes/C17", "deltasim-c17");
   install(packages, "Official/Steam", "heavy-b78xh", "SimObjects/Airplanes/Asobo_B787_10", "heavydiv-b78xh");
   // The same whole aircraft folder in Community and Official: Community wins.
@@ -159,6 +162,7 @@ TEST_F(AircraftPackagesTest, ReportedFolderIsFoundInTheLayersInOrder) {
   const AircraftPackageIndex index = AircraftPackageIndex::build(packages.string());
   const std::vector<std::string> jumbo = index.foldersOf("simobjects\\airplanes\\asobo_b747_8i");
   ASSERT_EQ(jumbo.size(), 2u);
+  EXPECT_EQ(index.foldersOf("simobjects\\airplanes\\asobo_cj4").size(), 2u);
   EXPECT_EQ(windowsStyle(jumbo[0]),
             windowsStyle((packages / "Community/AP_FIX_747-8 (2)/SimObjects/Airplanes/Asobo_B747_8i").string()));
   EXPECT_EQ(
