@@ -15,28 +15,11 @@
 #include <vector>
 
 #include "bridge/shared_state.h"
+#include "tests/bridge/aircraft_test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A table with the given leading angles and no angle after them.
-FlapDetentTable angles(std::initializer_list<float> leading) {
-  FlapDetentTable table;
-  table.fill(kNoFlapAngle);
-  std::copy(leading.begin(), leading.end(), table.begin());
-  return table;
-}
-
-std::string windowsStyle(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  file << bytes;
-}
 
 // Each test gets an empty folder of its own; the aircraft path names a file
 // in it the way the simulator does, with backslashes.

@@ -23,17 +23,11 @@
 #include "bridge/user_cfg.h"
 #include "platform/known_folders.h"
 #include "platform/test_user_folders.h"
+#include "tests/bridge/aircraft_test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-FlapDetentTable angles(std::initializer_list<float> leading) {
-  FlapDetentTable table;
-  table.fill(kNoFlapAngle);
-  std::copy(leading.begin(), leading.end(), table.begin());
-  return table;
-}
 
 // Hand-worked tables of the real files (see aircraft_config_test.cpp).
 const FlapDetentTable kHampden = angles({0, 18, 60});
@@ -48,17 +42,6 @@ const FlapDetentTable kF18 = angles({0, 30, 40});
 fs::path realAircraft(const char* name) {
   const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
   return fs::path(source != nullptr ? source : ".") / "tests" / "data" / "aircraft" / name;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary);
-  file << bytes;
-}
-
-std::string windowsStyle(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
 }
 
 // A scratch folder with private user folders, so that the UserCfg.opt places

@@ -89,23 +89,12 @@ TEST_F(Handshake, OpenDefinitionsMappingsAndSubscriptionsAreByteExact) {
   EXPECT_EQ(textAt(requests[49].raw, 20), "TRAILING EDGE FLAPS LEFT ANGLE");
   EXPECT_EQ(textAt(requests[182].raw, 20), "VELOCITY WORLD X");
 
-  const char* const events[] = {"AP_MASTER",
-                                "AUTO_THROTTLE_ARM",
-                                "TOGGLE_FLIGHT_DIRECTOR",
-                                "AP_PANEL_ALTITUDE_SET",
-                                "AP_PANEL_SPEED_SET",
-                                "AP_PANEL_MACH_SET",
-                                "AP_PANEL_HEADING_SET",
-                                "AP_N1_HOLD",
-                                "AP_LOC_HOLD",
-                                "AP_APP_HOLD",
-                                "VOR1_SET",
-                                "AP_ALT_VAR_SET_ENGLISH",
-                                "AP_VS_VAR_SET_ENGLISH",
-                                "AP_SPD_VAR_SET",
-                                "AP_MACH_VAR_SET",
-                                "HEADING_BUG_SET",
-                                "AP_N1_REF_SET"};
+  const char* const events[] = {"AP_MASTER",          "AUTO_THROTTLE_ARM",      "TOGGLE_FLIGHT_DIRECTOR",
+                                "AP_PANEL_ALTITUDE_SET", "AP_PANEL_SPEED_SET",  "AP_PANEL_MACH_SET",
+                                "AP_PANEL_HEADING_SET", "AP_N1_HOLD",           "AP_LOC_HOLD",
+                                "AP_APP_HOLD",        "VOR1_SET",               "AP_ALT_VAR_SET_ENGLISH",
+                                "AP_VS_VAR_SET_ENGLISH", "AP_SPD_VAR_SET",      "AP_MACH_VAR_SET",
+                                "HEADING_BUG_SET",    "AP_N1_REF_SET"};
   for (size_t i = 0; i < 17; ++i) {
     const std::vector<uint8_t>& map = requests[183 + i].raw;
     ASSERT_EQ(map.size(), simwire::kMapClientEventToSimEventSize);
@@ -172,9 +161,9 @@ TEST_F(DataFlow, AutopilotRoundTripThroughTheClientTool) {
 
   std::ostringstream out, err;
   const std::string endpoint = "127.0.0.1:" + std::to_string(appPort_);
-  ASSERT_EQ(
-      runOrvxlinkClient({endpoint, "set", "--ap-master", "on", "--alt", "12000", "--hdg", "270"}, out, err, false),
-      kClientExitOk)
+  ASSERT_EQ(runOrvxlinkClient({endpoint, "set", "--ap-master", "on", "--alt", "12000", "--hdg", "270"}, out, err,
+                              false),
+            kClientExitOk)
       << err.str();
 
   ASSERT_TRUE(emulator_->waitFor(
@@ -270,8 +259,8 @@ TEST_F(Aircraft, ChangingAircraftBringsItsFlapAngles) {
   std::string error;
   ASSERT_TRUE(emulator_->selectAircraft("orvx_turboprop", &error)) << error;
   FlightRecord record{};
-  ASSERT_TRUE(
-      eventually([&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 40.0; }, seconds(20)))
+  ASSERT_TRUE(eventually(
+      [&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 40.0; }, seconds(20)))
       << "the new aircraft's flap angles never appeared";
   EXPECT_GT(record.flapMaxDetentAngleDeg, 0.0);
 }
