@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
 #include <vector>
 
 #include "bridge/aircraft_packages.h"

@@ -37,8 +37,9 @@ const FlapDetentTable& flapDetentTable();
 // aircraft is read as the simulator reads it.
 //
 // The table is left as it was (the previous aircraft's angles, or the start
-// values) when the path has no backslash or neither file can be opened. Reads
-// nothing else, writes nothing, logs nothing.
+// values) when the path has no backslash or neither file can be opened.
+// Besides those files it reads only the simulator's UserCfg.opt and the
+// packages folder's listing; it writes nothing and logs nothing.
 void readAircraftConfig();
 
 // Test hooks: put the table back to its process-start state (all 0.0), or
