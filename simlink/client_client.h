@@ -35,9 +35,19 @@ class ClientClient : public CClient {
 
   // Application thread: hands every queued message of 12 bytes or more to
   // the procedure (or the default one), in arrival order, with no lock held.
-  // Each block is valid only during its call. False when there is no
-  // procedure (nothing is delivered).
+  // Each block is valid only during its call. Once the procedure has closed
+  // the link, the rest of the batch is freed undelivered. False when there
+  // is no procedure (nothing is delivered).
   bool deliver(DispatchProc procedure, void* context);
+
+  // Application thread: true while a dispatch procedure of this link runs.
+  bool dispatching() const { return dispatchDepth_ != 0; }
+  // Application thread: the close calls this on a link whose dispatch
+  // procedure is closing it, so that the dispatch call finishes the close.
+  void markClosedWhileDispatching(bool lastLinkClosed);
+  // True (once) when the outermost dispatch call must finish the close of
+  // the process's last link after dropping its own reference.
+  bool takeLastLinkCloseToFinish();
 
   uint32_t queuedMessageCount() const { return receiveQueue_.count(); }
 
@@ -67,6 +77,10 @@ class ClientClient : public CClient {
   uint8_t staging_[kStagingCapacity] = {};
   uint32_t stagingPosition_ = 0;
   uint32_t sendIdCounter_ = 0;
+  // Application thread only.
+  uint32_t dispatchDepth_ = 0;
+  bool closedByApplication_ = false;
+  bool lastLinkCloseToFinish_ = false;
   std::atomic<HANDLE> notifyEvent_{nullptr};
 };
 
@@ -74,6 +88,15 @@ class ClientClient : public CClient {
 // frees the packets not yet written and drops the caller's reference; the
 // last outstanding I/O frees the object. When the last link of the process
 // is closed, waits (up to 5 s) for every link object to be freed and cleans
-// the socket library up if the link library started it. E_FAIL for null,
-// S_OK otherwise. Application thread; the handle is gone afterwards.
+// the socket library up if the link library started it; called from the
+// link's own dispatch procedure, it leaves that wait to the dispatch call,
+// which still holds the link. E_FAIL for null, S_OK otherwise. Application
+// thread; the handle is gone afterwards.
 HRESULT closeLink(ClientClient* link);
+
+// SimConnect_CallDispatch: reads the link's failure first, then delivers
+// every queued message, and reports that failure (its recorded code) or
+// S_OK. A message queued after the failure was read is left for the next
+// call, never lost to this one's report. E_FAIL for null or no procedure.
+// Application thread.
+HRESULT dispatchLink(ClientClient* link, DispatchProc procedure, void* context);
