@@ -45,19 +45,20 @@ int ClientClient::OnMessage(MessageHolder& holder) {
 }
 
 void ClientClient::setNotification(HWND window, DWORD messageId, HANDLE event) {
-  notifyWindow_.store(window);
-  notifyMessageId_.store(messageId);
-  notifyEvent_.store(event);
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  notifyWindow_ = window;
+  notifyMessageId_ = messageId;
+  notifyEvent_ = event;
 }
 
 void ClientClient::clearNotification() { setNotification(nullptr, 0, nullptr); }
 
+// The lock is held across the signal, so that a clear waits for a
+// notification in progress and no later one finds a target.
 void ClientClient::notify() {
-  const HWND window = notifyWindow_.load();
-  const DWORD messageId = notifyMessageId_.load();
-  if (window != nullptr && messageId != 0) postNotifyMessage(window, messageId);
-  const HANDLE event = notifyEvent_.load();
-  if (event != nullptr) setNotifyEvent(event);
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  if (notifyWindow_ != nullptr && notifyMessageId_ != 0) postNotifyMessage(notifyWindow_, notifyMessageId_);
+  if (notifyEvent_ != nullptr) setNotifyEvent(notifyEvent_);
 }
 
 bool ClientClient::deliver(DispatchProc procedure, void* context) {
