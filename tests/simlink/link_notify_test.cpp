@@ -21,10 +21,8 @@ constexpr uint32_t kCloseGraceMilliseconds = 1000;
 TEST(LinkNotifyTest, CloseWaitsForANotificationInFlightAndNoneFollowsIt) {
   ScratchFolders folders;
   ASSERT_TRUE(folders.ready());
-  auto simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  auto simulator = serveConfiguredIpv4(folders);
   ASSERT_NE(simulator, nullptr);
-  folders.writeConfig(folders.currentDirectory(),
-                      "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n");
   HANDLE event = createNotifyEvent();
   HANDLE notified = nullptr;
   HANDLE other = nullptr;  // open throughout, so the close is not that of the last link

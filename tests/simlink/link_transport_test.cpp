@@ -34,7 +34,7 @@ class LinkTransportTest : public ::testing::TestWithParam<Transport> {
     if (GetParam() == Transport::kTcp) {
       simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
       ASSERT_NE(simulator, nullptr);
-      config += "Protocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n";
+      config += ipv4ConfigLines(*simulator);
     } else {
       const std::string pipeName = uniqueName("orvx-transport");
       simulator = ScriptedSimulator::onPipe(localPipePath(pipeName));
@@ -288,10 +288,8 @@ TEST_P(LinkTransportTest, CloseAcceptsLiveHandlesAndRefusesNull) {
 TEST(LinkSocketLibraryTest, OnlyTheLastLinkToCloseCleansTheSocketLibraryUp) {
   ScratchFolders folders;
   ASSERT_TRUE(folders.ready());
-  auto simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  auto simulator = serveConfiguredIpv4(folders);
   ASSERT_NE(simulator, nullptr);
-  folders.writeConfig(folders.currentDirectory(),
-                      "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n");
   HANDLE first = nullptr;
   HANDLE second = nullptr;
   ASSERT_EQ(SimConnect_Open(&first, "One", nullptr, 0, nullptr, 0), kSimConnectOk);
