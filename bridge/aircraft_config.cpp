@@ -181,7 +181,3 @@ void readAircraftConfig() {
   if (!opened || !hasAnyAngle(angles)) opened = readFlapFile(folder + "\\flight_model.cfg", angles) || opened;
   if (opened) storedTable() = angles;
 }
-
-void resetFlapDetentTableForTest() { storedTable().fill(0.0f); }
-
-void setFlapDetentTableForTest(const FlapDetentTable& table) { storedTable() = table; }

@@ -31,8 +31,3 @@ const FlapDetentTable& flapDetentTable();
 // start values) when the path has no backslash or neither file can be opened.
 // Reads nothing else, writes nothing, logs nothing.
 void readAircraftConfig();
-
-// Test hooks: put the table back to its process-start state (all 0.0), or
-// set it outright.
-void resetFlapDetentTableForTest();
-void setFlapDetentTableForTest(const FlapDetentTable& table);
