@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "bridge/bridge.h"
+#include "bridge/sim_messages.h"
 #include "platform/socket_library.h"
 #include "platform/tcp_socket.h"
 #include "platform/test_user_folders.h"
@@ -77,7 +78,7 @@ void BridgeEndToEnd::pointBridgeAtEmulatorTcp() {
 
 void BridgeEndToEnd::startBridgeHere() {
   appPort_ = freeTcpPort();
-  setAppPortForTest(appPort_);
+  setListenerPort(appPort_);
   startBridge();
   bridgeRunning_ = true;
 }
