@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "log/log.h"
 #include "platform/tcp_socket.h"
@@ -39,8 +40,7 @@ std::thread& listenerThread() {
 
 std::atomic<uint16_t> boundPort{0};
 
-std::mutex drainedLock;
-std::vector<uint16_t> drainedPeerPorts;
+std::atomic<ServingThreadJoinedObserver> joinedObserver{nullptr};
 
 struct ServingThread {
   std::thread thread;
@@ -136,8 +136,7 @@ void acceptConnections(TcpSocket listeningSocket, std::vector<ServingThread>& se
 void joinServingThreads(std::vector<ServingThread>& servingThreads) {
   for (ServingThread& serving : servingThreads) {
     serving.thread.join();
-    std::lock_guard<std::mutex> hold(drainedLock);
-    drainedPeerPorts.push_back(serving.peerPort);
+    if (ServingThreadJoinedObserver observer = joinedObserver.load()) observer(serving.peerPort);
   }
 }
 
@@ -156,10 +155,6 @@ bool startListenerThread(uint16_t port) {
   if (thread.joinable()) thread.join();  // an earlier listener that has ended
   resetListeningState();
   resetConnectionRegistry();
-  {
-    std::lock_guard<std::mutex> hold(drainedLock);
-    drainedPeerPorts.clear();
-  }
   listenerRunning.store(true);
   try {
     thread = std::thread(runListener, port);
@@ -181,7 +176,4 @@ void stopListener() {
 
 uint16_t listenerBoundPort() { return boundPort.load(); }
 
-std::vector<uint16_t> drainedPeerPortsForTest() {
-  std::lock_guard<std::mutex> hold(drainedLock);
-  return drainedPeerPorts;
-}
+void observeServingThreadJoins(ServingThreadJoinedObserver observer) { joinedObserver.store(observer); }
