@@ -1,7 +1,9 @@
 // The six commands over loopback: reply bytes, frames in pieces, frames that
 // are no command, the settings checksum and merge, the shared FMC and
 // flight-plan stores, refused upload lengths.
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -134,6 +136,71 @@ TEST_F(CommandProtocolTest, SettingsWithAWrongChecksumChangeNothing) {
   resetSettingsRecord(startValues);
   const SettingsRecord pending = pendingSettingsSnapshot();
   EXPECT_EQ(std::memcmp(&pending, &startValues, sizeof pending), 0);
+}
+
+// Through the socket, byte by byte: the request bytes 8 to 119 and 124 to
+// 138 of the upload arrive in the pending record, the tag is rewritten, and
+// byte 7 and the padding 139 to 143 keep their start values.
+TEST_F(CommandProtocolTest, SettingsUploadMergesEveryRequestByte) {
+  SettingsRecord upload;
+  auto* sent = reinterpret_cast<uint8_t*>(&upload);
+  for (size_t i = 0; i < sizeof upload; ++i) sent[i] = static_cast<uint8_t>(0x21 + i);
+  RawApp app(port());
+  app.send(commandFrame(kUploadSettings) + settingsPayload(upload));
+  app.sync();
+
+  const SettingsRecord pending = pendingSettingsSnapshot();
+  const auto* merged = reinterpret_cast<const uint8_t*>(&pending);
+  for (size_t i = 0; i < kSettingsRecordSize; ++i) {
+    uint8_t expected = 0;  // byte 7 and 139 to 143: start values, which are zero
+    if (i < 7) expected = static_cast<uint8_t>("ORVX20"[i]);
+    if ((i >= 8 && i <= 119) || (i >= 124 && i <= 138)) expected = sent[i];
+    if (i >= 120 && i <= 123) expected = sent[i];  // OR-ed into start flags of 0
+    EXPECT_EQ(merged[i], expected) << "byte " << i;
+  }
+}
+
+// The wait for a fresh build: a request that has seen the latest build waits
+// for the next one for about 100 ms (20 waits of 5 ms) and then gets the
+// same record again; a build that lands meanwhile is sent at once; before
+// any build there is nothing to wait for. Bounds are generous for loaded
+// machines, and a minimum over a few tries keeps scheduling hiccups out.
+TEST_F(CommandProtocolTest, FreshnessWaitIsBoundedAndEndsWhenABuildLands) {
+  using Clock = std::chrono::steady_clock;
+  using std::chrono::milliseconds;
+  auto elapsed = [](Clock::time_point since) { return std::chrono::duration_cast<milliseconds>(Clock::now() - since); };
+  RawApp app(port());
+
+  milliseconds quickest = milliseconds::max();
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const auto asked = Clock::now();
+    app.send(commandFrame(kRequestFlightData));
+    ASSERT_EQ(app.receive(kFlightRecordSize).size(), kFlightRecordSize);
+    quickest = std::min(quickest, elapsed(asked));
+  }
+  EXPECT_LT(quickest.count(), 60) << "before the first build a request must not wait";
+
+  publishLatitude(1.0);
+  app.send(commandFrame(kRequestFlightData));
+  ASSERT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
+  const auto asked = Clock::now();
+  app.send(commandFrame(kRequestFlightData));
+  ASSERT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
+  const milliseconds stale = elapsed(asked);
+  EXPECT_GE(stale.count(), 95) << "20 waits of 5 ms before the same record again";
+  EXPECT_LT(stale.count(), 1000) << "the wait is bounded";
+
+  quickest = milliseconds::max();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    app.send(commandFrame(kRequestFlightData));
+    std::this_thread::sleep_for(milliseconds(20));  // the request is waiting by now
+    const auto built = Clock::now();
+    publishLatitude(2.0 + attempt);
+    const FlightRecord fresh = recordFrom(app.receive(kFlightRecordSize));
+    quickest = std::min(quickest, elapsed(built));
+    EXPECT_EQ(fresh.latitudeDeg, 2.0 + attempt);
+  }
+  EXPECT_LT(quickest.count(), 40) << "a build that lands ends the wait at once";
 }
 
 TEST_F(CommandProtocolTest, TwoSettingsUploadsOrTheirChangeFlags) {
