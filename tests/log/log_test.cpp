@@ -151,7 +151,7 @@ TEST_F(LogTest, OverlongMessageIsCutAt2047Characters) {
 TEST_F(LogTest, ConcurrentLinesArriveWhole) {
   logEnabled.store(true);
   constexpr int kThreads = 8;
-  constexpr int kLines = 200;
+  constexpr int kLines = 1000;
   testing::internal::CaptureStdout();
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
