@@ -58,24 +58,6 @@ TEST_F(CommandProtocolTest, FlightDataBeforeAnyBuildIsTheStartupRecordEveryTime)
   EXPECT_EQ(flightBuildCounter(), 0);
 }
 
-TEST_F(CommandProtocolTest, FlightDataWaitsForTheNextBuildOrSendsTheSameRecordAgain) {
-  RawApp app(port());
-  publishLatitude(1.0);
-  app.send(commandFrame(kRequestFlightData));
-  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
-
-  // No newer build: after its bounded wait the bridge sends the same record.
-  app.send(commandFrame(kRequestFlightData));
-  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
-
-  // A build that lands while the request waits is the one sent.
-  app.send(commandFrame(kRequestFlightData));
-  publishLatitude(2.0);
-  const FlightRecord fresh = recordFrom(app.receive(kFlightRecordSize));
-  EXPECT_EQ(fresh.latitudeDeg, 2.0);
-  EXPECT_EQ(std::memcmp(fresh.tag, "ORVX30\0", 7), 0);
-}
-
 TEST_F(CommandProtocolTest, FmcDataStoredOnOneConnectionIsServedOnAnother) {
   RawApp writer(port());
   RawApp reader(port());
@@ -201,30 +183,6 @@ TEST_F(CommandProtocolTest, FreshnessWaitIsBoundedAndEndsWhenABuildLands) {
     EXPECT_EQ(fresh.latitudeDeg, 2.0 + attempt);
   }
   EXPECT_LT(quickest.count(), 40) << "a build that lands ends the wait at once";
-}
-
-TEST_F(CommandProtocolTest, TwoSettingsUploadsOrTheirChangeFlags) {
-  SettingsRecord first;
-  resetSettingsRecord(first);
-  first.changeFlags = 0x1;
-  first.switches[0] = 1;
-  SettingsRecord second;
-  resetSettingsRecord(second);
-  std::memcpy(second.tag, "XXXXXXX\x7F", 8);  // the tag is rewritten and byte 7 left alone
-  second.changeFlags = 0x4000;
-  second.setSpeedKt = 300.0;
-  std::memset(second.padding139, 0xAA, sizeof second.padding139);
-
-  RawApp app(port());
-  app.send(commandFrame(kUploadSettings) + settingsPayload(first));
-  app.send(commandFrame(kUploadSettings) + settingsPayload(second));
-  app.sync();
-  const SettingsRecord pending = pendingSettingsSnapshot();
-  EXPECT_EQ(std::memcmp(pending.tag, "ORVX20\0\0", 8), 0);
-  EXPECT_EQ(pending.changeFlags, 0x4001u);
-  EXPECT_EQ(pending.switches[0], 0) << "copied bytes come from the later upload";
-  EXPECT_EQ(pending.setSpeedKt, 300.0);
-  EXPECT_EQ(pending.padding139[0], 0);
 }
 
 TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpty) {
