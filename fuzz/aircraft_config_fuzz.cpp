@@ -4,7 +4,6 @@
 // Whatever the files hold, every detent angle it keeps is one from 0 to 90
 // degrees or the no-angle mark.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -12,29 +11,22 @@
 
 #include "bridge/aircraft_config.h"
 #include "bridge/shared_state.h"
+#include "fuzz/scratch_files.h"
 
 namespace {
 
-std::string scratchFolder() {
-  char folder[] = "/tmp/orvx-aircraft-fuzz-XXXXXX";
-  return mkdtemp(folder) != nullptr ? folder : "";
-}
-
 void writeOrRemove(const std::string& path, bool present, const std::string& text) {
-  if (!present) {
+  if (present) {
+    writeScratchFile(path, text);
+  } else {
     std::remove(path.c_str());
-    return;
-  }
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string folder = scratchFolder();
+  static const std::string folder = makeScratchFolder("orvx-aircraft-fuzz");
   if (folder.empty()) return 0;
 
   FuzzedDataProvider input(data, size);

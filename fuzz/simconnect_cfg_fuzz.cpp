@@ -14,25 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/scratch_files.h"
 #include "platform/profile.h"
 #include "simlink/link_config.h"
 
 namespace {
 
+// The settings store reads orvxlink/registry.ini under XDG_CONFIG_HOME.
 std::string scratchFolder() {
-  char folder[] = "/tmp/orvx-simconnect-cfg-fuzz-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return "";
-  const std::string path = folder;
-  mkdir((path + "/orvxlink").c_str(), 0700);
-  setenv("XDG_CONFIG_HOME", folder, 1);  // the settings store reads orvxlink/registry.ini here
-  return path;
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-  }
+  const std::string folder = makeScratchFolder("orvx-simconnect-cfg-fuzz");
+  if (folder.empty()) return folder;
+  mkdir((folder + "/orvxlink").c_str(), 0700);
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  return folder;
 }
 
 void checkProfileBuffers(const std::string& file, const std::string& section, const std::string& key,
@@ -69,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string registry = input.ConsumeRandomLengthString(size);
   const std::string simConnectCfg = input.ConsumeRemainingBytesAsString();
   const std::string cfgPath = folder + "/SimConnect.cfg";
-  writeFile(folder + "/orvxlink/registry.ini", registry);
-  writeFile(cfgPath, simConnectCfg);
+  writeScratchFile(folder + "/orvxlink/registry.ini", registry);
+  writeScratchFile(cfgPath, simConnectCfg);
 
   const std::vector<std::string> files{cfgPath, folder + "/missing.cfg", cfgPath};
   const std::string section = configurationSectionName(configIndex);
