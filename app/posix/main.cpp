@@ -14,6 +14,7 @@
 #include "app/status_text.h"
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
+#include "platform/standard_output.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
 
@@ -88,6 +89,7 @@ int runHeadless() {
 }  // namespace
 
 int main() {
+  protectStandardOutput();
   installStopRequestHandlers();
   try {
     return standardStreamsAreTerminal() ? runStatusScreen() : runHeadless();

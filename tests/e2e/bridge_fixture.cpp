@@ -7,8 +7,8 @@
 #include "bridge/bridge.h"
 #include "bridge/sim_messages.h"
 #include "platform/socket_library.h"
-#include "platform/tcp_socket.h"
 #include "platform/test_user_folders.h"
+#include "tests/free_tcp_port.h"
 
 namespace fs = std::filesystem;
 
@@ -28,18 +28,6 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
   }
   return condition();
 }
-
-namespace {
-
-uint16_t freeTcpPort() {
-  const TcpSocket probe = createTcpSocket();
-  bindTcpSocket(probe, ipv4AddressFromText("127.0.0.1"), 0);
-  const uint16_t port = tcpLocalPort(probe);
-  closeTcpSocket(probe);
-  return port;
-}
-
-}  // namespace
 
 void BridgeEndToEnd::SetUp() {
   startSocketLibrary();
@@ -77,7 +65,7 @@ void BridgeEndToEnd::pointBridgeAtEmulatorTcp() {
 }
 
 void BridgeEndToEnd::startBridgeHere() {
-  appPort_ = freeTcpPort();
+  appPort_ = freeLoopbackTcpPort();
   setListenerPort(appPort_);
   startBridge();
   bridgeRunning_ = true;

@@ -81,7 +81,7 @@ TEST_F(AppClientToolTest, FmcDataMakesTheRoundTrip) {
   ASSERT_EQ(run({"fmc", "get"}), kClientExitOk) << err_.str();
   EXPECT_NE(out_.str().find("6 bytes, word 42"), std::string::npos) << out_.str();
   ASSERT_EQ(run({"fpl", "set", path}), kClientExitOk) << err_.str();
-  EXPECT_EQ(flightPlanStore().snapshot().data, bytesOf("ROUTE1"));
+  EXPECT_EQ(*flightPlanStore().snapshot().data, bytesOf("ROUTE1"));
   std::remove(path.c_str());
 }
 
