@@ -12,6 +12,7 @@
 #include "app/exit_keys.h"
 #include "app/status_screen.h"
 #include "app/status_text.h"
+#include "bridge/aircraft_packages.h"
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
 #include "platform/standard_output.h"
@@ -88,7 +89,11 @@ int runHeadless() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // --packages DIR: the simulator's packages folder, when its UserCfg.opt
+  // does not name it (a simulator on another PC, under Proton, moved).
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::string(argv[i]) == "--packages") setAircraftPackagesFolder(argv[i + 1]);
   protectStandardOutput();
   installStopRequestHandlers();
   try {
