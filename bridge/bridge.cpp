@@ -119,8 +119,6 @@ void runSimSession() {
   endSession();
 }
 
-void setAppPortForTest(uint16_t port) { setListenerPort(port); }
-
 void stopBridge() {
   sessionRunning.store(false);
   if (sessionWake != nullptr) setNotifyEvent(sessionWake);  // ends a wait between dispatches or opens

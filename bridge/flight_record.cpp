@@ -242,5 +242,3 @@ int32_t flightBuildCounter() { return latestFlightRecord()->buildCounter; }
 int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout) {
   return waitForFlightRecordAfter(seen, timeout)->buildCounter;
 }
-
-void setFlightBuildCounterForTest(int32_t counter) { publish(counter); }

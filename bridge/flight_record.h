@@ -223,6 +223,3 @@ int32_t flightBuildCounter();
 // Waits until the build counter differs from `seen` or `timeout` has passed,
 // whichever comes first, and returns the counter then. Any thread.
 int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout);
-
-// Test hook: sets the build counter (as if that many builds had happened).
-void setFlightBuildCounterForTest(int32_t counter);

@@ -120,6 +120,10 @@ bool waitStatusDisplayExit(StatusDisplay* display, unsigned timeoutMs, int* exit
   return true;
 }
 
+bool statusViewsAreFrames() { return true; }
+
+bool readStatusWindowStyles(StatusDisplay*, StatusWindowStyles*) { return false; }
+
 bool captureStatusImage(StatusDisplay*, StatusImage*) { return false; }
 
 void closeStatusDisplay(StatusDisplay* display) {
