@@ -7,7 +7,6 @@
 #include <chrono>
 
 #include "bridge/shared_state.h"
-#include "simlink/wire.h"
 #include "tests/e2e/bridge_fixture.h"
 #include "tools/sim/sim_messages.h"
 
@@ -26,17 +25,6 @@ constexpr unsigned kAnswerDeadlineMs = 5000;
 
 class SessionWake : public BridgeEndToEnd {
  protected:
-  // The bridge on a silent emulator, its subscriptions made; the link's
-  // client id in the emulator.
-  int connectSilentSimulator() {
-    startEmulator(tcpEmulator(0));
-    pointBridgeAtEmulatorTcp();
-    startBridgeHere();
-    EXPECT_TRUE(emulator_->waitForRequests(simwire::kSubscribeToSystemEvent, 3, 20000));
-    const std::vector<int> clients = emulator_->clientIds();
-    return clients.empty() ? 0 : clients.front();
-  }
-
   uint64_t answered() const { return emulator_->counters().dataRequestsAnswered; }
 
   // Sends `count` "Frame" events to the bridge in one write.
@@ -51,7 +39,7 @@ class SessionWake : public BridgeEndToEnd {
 };
 
 TEST_F(SessionWake, BurstOfFramesIsAnsweredInFullAndEveryBlockBuilt) {
-  const int client = connectSilentSimulator();
+  const int client = startSilentLink();
   ASSERT_NE(client, 0);
   sendFrames(client, 1);  // the first block starts the listener and builds nothing
   ASSERT_TRUE(emulator_->waitFor([&] { return answered() == 1; }, kAnswerDeadlineMs));
@@ -68,7 +56,7 @@ TEST_F(SessionWake, BurstOfFramesIsAnsweredInFullAndEveryBlockBuilt) {
 }
 
 TEST_F(SessionWake, EachFrameIsAnsweredAsSoonAsItArrives) {
-  const int client = connectSilentSimulator();
+  const int client = startSilentLink();
   ASSERT_NE(client, 0);
   // One frame at a time, each once the one before was answered: a session
   // that did not wake on arrival would take a quiet-link period per frame.
@@ -83,7 +71,7 @@ TEST_F(SessionWake, EachFrameIsAnsweredAsSoonAsItArrives) {
 }
 
 TEST_F(SessionWake, StopEndsASilentSessionAtOnce) {
-  ASSERT_NE(connectSilentSimulator(), 0);
+  ASSERT_NE(startSilentLink(), 0);
   ASSERT_TRUE(eventually([] { return simConnected.load(); }, milliseconds(kAnswerDeadlineMs)));
   const auto start = Clock::now();
   stopBridgeHere();
