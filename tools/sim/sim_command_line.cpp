@@ -74,6 +74,8 @@ SimCommandLine parseSimCommandLine(int argc, const char* const* argv) {
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") {
       result.showHelp = true;
+    } else if (option == "--version") {
+      result.showVersion = true;
     } else if (option == "--no-pipe") {
       o.listenPipe = false;
     } else if (option == "--no-tcp") {
@@ -108,6 +110,8 @@ const char* simUsageText() {
          "  --aircraft NAME   aircraft folder to fly (default orvx_jet)\n"
          "  --aircraft-dir D  folder of aircraft folders\n"
          "  --log FILE        append every request to FILE as JSON lines\n"
+         "  --version         show the version and end\n"
+         "  --help            show this text and end\n"
          "Commands on standard input: aircraft NAME, list, state, quit, help.\n";
 }
 
