@@ -24,9 +24,14 @@ bool folderExists(const std::string& path) {
 
 }  // namespace
 
+// Beside the program (the build tree, the Windows zip), then where the
+// Linux packages put them (PREFIX/share/orvxlink/aircraft for PREFIX/bin).
 std::string defaultAircraftRoot() {
-  const std::string besideProgram = executableFolder() + "/aircraft";
-  if (!executableFolder().empty() && folderExists(besideProgram)) return besideProgram;
+  const std::string folder = executableFolder();
+  const std::string besideProgram = folder + "/aircraft";
+  if (!folder.empty() && folderExists(besideProgram)) return besideProgram;
+  const std::string installed = folder + "/../share/orvxlink/aircraft";
+  if (!folder.empty() && folderExists(installed)) return installed;
   const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
   if (source != nullptr && source[0] != '\0') return std::string(source) + "/tools/sim/aircraft";
   return "tools/sim/aircraft";
