@@ -14,11 +14,13 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 bool isHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; }
 
 // "--packages DIR" or "--packages=DIR"; advances `i` past a separate value.
+// An option in the place of DIR ("--packages --log") means the folder was
+// left out, not a folder named like an option.
 bool readPackagesDir(const std::vector<std::string>& args, size_t& i, AppOptions& options, std::string& error) {
   const std::string& arg = args[i];
   if (startsWith(arg, kPackagesPrefix)) {
     options.packagesDir = arg.substr(kPackagesPrefix.size());
-  } else if (i + 1 < args.size()) {
+  } else if (i + 1 < args.size() && !startsWith(args[i + 1], "--")) {
     options.packagesDir = args[++i];
   } else {
     options.packagesDir.clear();

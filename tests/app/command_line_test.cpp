@@ -44,6 +44,7 @@ TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
       {{"--packages=/srv/msfs packages"}, true, withPackages("/srv/msfs packages"), ""},
       {{"--packages"}, false, AppOptions(), "--packages needs a folder"},
       {{"--packages="}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", "--log"}, false, AppOptions(), "--packages needs a folder"},
       {{"--LOG"}, false, AppOptions(), "unknown option: --LOG"},
       {{"-log"}, false, AppOptions(), "unknown option: -log"},
       {{"--logs"}, false, AppOptions(), "unknown option: --logs"},

@@ -234,6 +234,34 @@ TEST_F(StatusDisplayTest, ShowsWhereAppsConnectBelowTheStatus) {
   EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
 }
 
+// Another program holds the app port: once the simulator's first data has
+// the bridge try to listen, the address line says that apps cannot connect
+// instead of leaving "0 client(s) connected." unexplained.
+TEST_F(StatusDisplayTest, AddressLineSaysSoWhenTheAppPortIsTaken) {
+  const TcpSocket taken = createTcpSocket();
+  ASSERT_TRUE(bindTcpSocket(taken, kIpv4AnyAddress, kAppPort)) << "port " << kAppPort << " is busy already";
+  ASSERT_TRUE(listenTcpSocket(taken, 1));
+  ProcessHandle simulator = startSimulatorFor(folder_);
+  ASSERT_NE(simulator, nullptr);
+  DisplayHandle display = openProgram(folder_);
+  ASSERT_NE(display, nullptr);
+
+  const std::string expected = addressLineText({}, kAppPort, true);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
+  std::string shown;
+  while (std::chrono::steady_clock::now() < deadline && shown.find(expected) == std::string::npos) {
+    addressLineView(display.get(), &shown, 200);
+  }
+  EXPECT_THAT(shown, HasSubstr(expected));
+  EXPECT_THAT(waitForStatus(display.get(), "FS2020 connected", kStatusMs), HasSubstr("0 client(s) connected."));
+
+  ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
+  int status = -1;
+  EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+  closeTcpSocket(taken);
+  stopSimulator(simulator.get());
+}
+
 // --log writes the diagnostic log into the working folder, a line per event
 // with its time stamp; without it no file appears. Both runs reach the same
 // point: the simulator connected and an app served.

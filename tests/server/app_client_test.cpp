@@ -14,7 +14,6 @@
 #include "server/shared_data_store.h"
 #include "server_test_support.h"
 #include "tools/client/client_tool.h"
-#include "tools/client/flight_record_view.h"
 
 namespace {
 
@@ -96,17 +95,6 @@ TEST_F(AppClientToolTest, FmcDataMakesTheRoundTrip) {
   ASSERT_EQ(run({"fmc", "set", path, "--word", "-1"}), kClientExitOk) << err_.str();
   EXPECT_EQ(fmcDataStore().snapshot().word, 0xFFFFFFFFu);
   std::remove(path.c_str());
-}
-
-TEST_F(AppClientToolTest, COMFrequenciesReadAsAPilotReadsThem) {
-  struct Case {
-    double raw;  // BCD16 digits over 10000, as the record carries them
-    const char* shown;
-  };
-  const Case cases[] = {{0.183, "118.300"}, {0.215, "121.500"}, {0.3697, "136.970"}, {0.18, "118.000"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(std::to_string(comFrequencyMhz(c.raw)).substr(0, 7), c.shown) << c.raw;
-  }
 }
 
 // Every bad argument or file ends with status 2 and a message, before any
