@@ -48,6 +48,13 @@ long receiveFromTcpSocket(TcpSocket socket, void* buffer, size_t length);
 // send to a peer that has gone reports an error and never raises a signal.
 long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length);
 
+// Waits up to the time for room in the socket's send buffer, then sends what
+// fits without blocking: the number of bytes sent (> 0), 0 when no room came
+// in time, -1 on an error (see lastTcpSocketError). Never blocks longer than
+// the time, so a thread that sends to an app that does not read can still
+// notice a stop; the socket stays blocking for every other call.
+long sendOnTcpSocketWithin(TcpSocket socket, const void* data, size_t length, int timeoutMilliseconds);
+
 // Waits until a receive would not block (data, a close or an error is there)
 // or the time has passed. True when readable.
 bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds);
@@ -76,6 +83,10 @@ uint16_t tcpLocalPort(TcpSocket socket);
 // The calling thread's last socket error (WSAGetLastError on Win32, errno on
 // POSIX).
 int lastTcpSocketError();
+
+// True for the code of a send or receive failure that means the connection is
+// gone for good: reset, aborted, shut down or no longer connected.
+bool isConnectionGoneTcpFailure(int code);
 
 // True for the code of a temporary failure after which the same send may be
 // tried again: WSATRY_AGAIN (11002) on Win32; EAGAIN, EWOULDBLOCK or EINTR on

@@ -7,11 +7,19 @@
 #include <string>
 #include <vector>
 
+// Where the program's standard output goes.
+enum class TestProcessOutput {
+  kPipe,        // a pipe the test reads (readTestProcessLine)
+  kReaderGone,  // a pipe nobody reads any more, as in "program | true"; POSIX only
+  kClosed,      // no standard output at all; POSIX only
+};
+
 struct TestProcessOptions {
   std::string program;                   // the executable's path
   std::vector<std::string> arguments;    // after the program's name
   std::string workingFolder;             // empty: the test's own
   std::vector<std::string> environment;  // "NAME=value" entries added to the test's environment
+  TestProcessOutput output = TestProcessOutput::kPipe;
 };
 
 struct TestProcess;

@@ -6,6 +6,7 @@
 
 #include "bridge/settings_record.h"
 #include "platform/tcp_socket.h"
+#include "server/reply_sender.h"
 
 struct ClientConnection {
   explicit ClientConnection(TcpSocket s) : socket(s) { resetSettingsRecord(settingsReceive); }
@@ -19,6 +20,12 @@ struct ClientConnection {
 
 // What the serving thread does once a command has been carried out.
 enum class AfterCommand { readNextFrame, endConnection };
+
+// A reply that found the app gone ends the connection; one merely abandoned
+// leaves it open for the next frame.
+inline AfterCommand afterReply(SendOutcome outcome) {
+  return outcome == SendOutcome::connectionGone ? AfterCommand::endConnection : AfterCommand::readNextFrame;
+}
 
 // "rSIMDATA30": waits briefly for a build newer than the last one sent here,
 // then sends the 2280-byte record.

@@ -1,6 +1,7 @@
 #include "server/client_session.h"
 
 #include <cstring>
+#include <new>
 
 #include "bridge/shared_state.h"
 #include "log/log.h"
@@ -27,10 +28,17 @@ const Command kCommands[] = {
     {kUploadFlightPlan, receiveFlightPlanUpload},
 };
 
-// Frames are matched byte for byte; anything else is ignored.
+// Frames are matched byte for byte; anything else is ignored. Memory that
+// cannot be had for one app's command ends that app's connection, not the
+// bridge.
 AfterCommand carryOut(ClientConnection& connection, const char (&frame)[kCommandFrameSize]) {
   for (const Command& command : kCommands) {
-    if (std::memcmp(frame, command.frame, kCommandFrameSize) == 0) return command.handler(connection);
+    if (std::memcmp(frame, command.frame, kCommandFrameSize) != 0) continue;
+    try {
+      return command.handler(connection);
+    } catch (const std::bad_alloc&) {
+      return AfterCommand::endConnection;
+    }
   }
   return AfterCommand::readNextFrame;
 }

@@ -34,6 +34,5 @@ AfterCommand sendFlightRecord(ClientConnection& connection) {
   if (copiedBuild != 0) connection.lastSentBuildCounter = copiedBuild;
   std::memcpy(copy.tag, kFlightRecordTag, sizeof kFlightRecordTag);  // "ORVX30" and its zero byte
 
-  sendReplyPiece(connection.socket, &copy, sizeof copy);
-  return AfterCommand::readNextFrame;
+  return afterReply(sendReplyPiece(connection.socket, &copy, sizeof copy));
 }

@@ -7,9 +7,10 @@
 #include <thread>
 
 #include "log/log.h"
+#include "platform/clock.h"
 #include "platform/tcp_socket.h"
-#include "server/client_session.h"
 #include "server/connection_registry.h"
+#include "server/serving_threads.h"
 
 namespace {
 
@@ -41,11 +42,6 @@ std::atomic<uint16_t> boundPort{0};
 
 std::mutex drainedLock;
 std::vector<uint16_t> drainedPeerPorts;
-
-struct ServingThread {
-  std::thread thread;
-  uint16_t peerPort;
-};
 
 Ipv4Address bindAddress(const char* text) {
   return std::strcmp(text, "ANY") == 0 ? kIpv4AnyAddress : ipv4AddressFromText(text);
@@ -98,49 +94,57 @@ void resetListeningState() {
   boundPort.store(0);
 }
 
-bool startServingThread(TcpSocket accepted, std::vector<ServingThread>& servingThreads) {
-  registerConnection(accepted);
-  const uint16_t peerPort = tcpPeerPort(accepted);
-  try {
-    servingThreads.push_back(ServingThread{std::thread(serveClient, accepted), peerPort});
-  } catch (const std::system_error&) {
-    unregisterConnection(accepted);
-    closeTcpSocket(accepted);
-    return false;
+// Accept failures that come one after another (no descriptors or memory left,
+// say) are not retried at once, which would spin a core and flood the log:
+// the listener pauses after each, logs the first and then one line in a
+// hundred with the count.
+constexpr unsigned kAcceptFailurePauseMilliseconds = 100;
+constexpr unsigned kAcceptFailuresPerLogLine = 100;
+
+// How long the listener waits for a connection before it joins the serving
+// threads that have ended since, and looks at listenerRunning again.
+constexpr int kReapPeriodMilliseconds = 200;
+
+void noteAcceptFailure(unsigned& failuresInARow) {
+  ++failuresInARow;
+  if (failuresInARow == 1) {
+    logMessage("Orvx Socket: accept failed");
+  } else if (failuresInARow % kAcceptFailuresPerLogLine == 0) {
+    logMessage("Orvx Socket: accept failed (%u times in a row)", failuresInARow);
   }
-  return true;
+  sleepMilliseconds(kAcceptFailurePauseMilliseconds);
 }
 
 // Accepts until the listening socket is closed by the stop path, or until a
-// serving thread cannot be started.
-void acceptConnections(TcpSocket listeningSocket, std::vector<ServingThread>& servingThreads) {
-  do {
+// serving thread cannot be started. Between connections it joins the
+// serving threads that have ended.
+void acceptConnections(TcpSocket listeningSocket, ServingThreads& servingThreads) {
+  unsigned failuresInARow = 0;
+  while (listenerRunning.load()) {
+    servingThreads.joinEnded();
+    if (!waitTcpReadable(listeningSocket, kReapPeriodMilliseconds) || !listenerRunning.load()) continue;
     const TcpSocket accepted = acceptTcpConnection(listeningSocket);
     if (accepted == kInvalidTcpSocket) {
-      if (!listenerRunning.load()) {
-        logMessage("Orvx Socket: listening socket was closed");
-        return;
-      }
-      logMessage("Orvx Socket: accept failed");
+      if (listenerRunning.load()) noteAcceptFailure(failuresInARow);
       continue;
     }
-    if (!startServingThread(accepted, servingThreads)) {
+    failuresInARow = 0;
+    if (!servingThreads.start(accepted)) {
       logMessage("Orvx Socket: creating client thread failed");
       return;
     }
     logMessage("Orvx Socket: successfully created client serving thread");
-  } while (listenerRunning.load());
+  }
+  logMessage("Orvx Socket: listening socket was closed");
 }
 
-// Every serving thread started is joined, in start order, even after a
-// serving thread could not be started: they end when their apps go or when
+// Every serving thread still running is joined, in start order, even after
+// a serving thread could not be started: they end when their apps go or when
 // the stop path releases them.
-void joinServingThreads(std::vector<ServingThread>& servingThreads) {
-  for (ServingThread& serving : servingThreads) {
-    serving.thread.join();
-    std::lock_guard<std::mutex> hold(drainedLock);
-    drainedPeerPorts.push_back(serving.peerPort);
-  }
+void joinServingThreads(ServingThreads& servingThreads) {
+  const std::vector<uint16_t> joined = servingThreads.joinAll();
+  std::lock_guard<std::mutex> hold(drainedLock);
+  drainedPeerPorts.insert(drainedPeerPorts.end(), joined.begin(), joined.end());
 }
 
 }  // namespace
@@ -148,7 +152,7 @@ void joinServingThreads(std::vector<ServingThread>& servingThreads) {
 void runListener(uint16_t port) {
   const TcpSocket listeningSocket = openListeningSocket(port);
   if (listeningSocket == kInvalidTcpSocket) return;
-  std::vector<ServingThread> servingThreads;
+  ServingThreads servingThreads;
   acceptConnections(listeningSocket, servingThreads);
   joinServingThreads(servingThreads);
 }

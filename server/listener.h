@@ -9,9 +9,10 @@
 
 #include "bridge/shared_state.h"
 
-// The listener thread body: binds `port`, accepts until the listening socket
-// is closed by stopListener, then joins every serving thread it started, in
-// start order. Requires: run by startListenerThread.
+// The listener thread body: binds `port` and accepts until the listening
+// socket is closed by stopListener, joining serving threads that have ended
+// as it goes; then joins the rest, in start order. Failed accepts are retried
+// after a short pause. Requires: run by startListenerThread.
 void runListener(uint16_t port);
 
 // Discards an ended earlier listener thread, sets listenerRunning and starts

@@ -6,7 +6,13 @@
 
 #include "platform/tcp_socket.h"
 
-// Sends all `length` bytes. On a temporary failure it waits 50 ms and tries
-// the rest again; on any other failure it abandons the rest of the piece
-// without a word (a broken connection shows at the next frame read).
-void sendReplyPiece(TcpSocket connection, const void* data, size_t length);
+enum class SendOutcome {
+  sent,            // every byte went out
+  abandoned,       // a failure that leaves the connection usable: the rest of the piece is dropped
+  connectionGone,  // the app has gone, or the stop released the connection: end it
+};
+
+// Sends all `length` bytes. It waits for room in slices, so an app that does
+// not read never holds the stop; on a temporary failure it waits 50 ms and
+// tries the rest again.
+SendOutcome sendReplyPiece(TcpSocket connection, const void* data, size_t length);

@@ -3,21 +3,35 @@
 #include <algorithm>
 #include <cstring>
 
+SharedDataStore::Data& SharedDataStore::writableData() {
+  if (handedOut_) {
+    data_ = std::make_shared<Data>(*data_);
+    handedOut_ = false;
+  }
+  return *data_;
+}
+
 SharedDataStore::UploadTicket SharedDataStore::beginUpload() {
   std::lock_guard<std::mutex> hold(lock_);
-  std::vector<uint8_t>().swap(data_);  // give the memory back, not just the length
+  data_ = std::make_shared<Data>();  // give the memory back, not just the length
+  handedOut_ = false;
   return ++latestUpload_;
 }
 
 void SharedDataStore::sizeForUpload(UploadTicket ticket, size_t length) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (isCurrent(ticket)) data_.assign(length, 0);
+  if (!isCurrent(ticket)) return;
+  // The old data goes first, so the two are never held at once.
+  data_ = std::make_shared<Data>();
+  handedOut_ = false;
+  data_ = std::make_shared<Data>(length, 0);
 }
 
 void SharedDataStore::writeUploadBytes(UploadTicket ticket, size_t offset, const uint8_t* bytes, size_t count) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (!isCurrent(ticket) || offset >= data_.size()) return;
-  std::memcpy(data_.data() + offset, bytes, std::min(count, data_.size() - offset));
+  if (!isCurrent(ticket) || offset >= data_->size()) return;
+  Data& data = writableData();
+  std::memcpy(data.data() + offset, bytes, std::min(count, data.size() - offset));
 }
 
 void SharedDataStore::storeUploadWord(UploadTicket ticket, uint32_t word) {
@@ -27,22 +41,24 @@ void SharedDataStore::storeUploadWord(UploadTicket ticket, uint32_t word) {
 
 SharedDataStore::Snapshot SharedDataStore::snapshot() const {
   std::lock_guard<std::mutex> hold(lock_);
+  handedOut_ = true;
   return Snapshot{data_, word_};
 }
 
 void SharedDataStore::peek(uint8_t (&first)[kFmcPeekSize]) const {
   std::lock_guard<std::mutex> hold(lock_);
-  if (data_.empty()) {
+  if (data_->empty()) {
     std::memset(first, 0xFF, sizeof first);
     return;
   }
   std::memset(first, 0, sizeof first);
-  std::memcpy(first, data_.data(), std::min(data_.size(), sizeof first));
+  std::memcpy(first, data_->data(), std::min(data_->size(), sizeof first));
 }
 
 void SharedDataStore::clear() {
   std::lock_guard<std::mutex> hold(lock_);
-  std::vector<uint8_t>().swap(data_);
+  data_ = std::make_shared<Data>();
+  handedOut_ = false;
   word_ = 0;
   ++latestUpload_;
 }

@@ -19,6 +19,7 @@
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
 #include "log/log.h"
+#include "platform/standard_output.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
 
@@ -115,6 +116,7 @@ int handleCommandLine(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  protectStandardOutput();
   const int status = handleCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (status >= 0) return status;
   installStopRequestHandlers();

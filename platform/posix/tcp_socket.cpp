@@ -84,6 +84,17 @@ long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length) {
   return sent < 0 ? -1 : static_cast<long>(sent);
 }
 
+long sendOnTcpSocketWithin(TcpSocket socket, const void* data, size_t length, int timeoutMilliseconds) {
+  pollfd watched{descriptor(socket), POLLOUT, 0};
+  const int ready = ::poll(&watched, 1, timeoutMilliseconds);
+  if (ready < 0) return errno == EINTR ? 0 : -1;
+  if (ready == 0) return 0;
+  // Readiness includes an error or hang-up; the send then reports it.
+  const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent >= 0) return static_cast<long>(sent);
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+}
+
 bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds) {
   pollfd watched{descriptor(socket), POLLIN, 0};
   return ::poll(&watched, 1, timeoutMilliseconds) > 0;
@@ -118,5 +129,9 @@ uint16_t tcpLocalPort(TcpSocket socket) {
 }
 
 int lastTcpSocketError() { return errno; }
+
+bool isConnectionGoneTcpFailure(int code) {
+  return code == EPIPE || code == ECONNRESET || code == ECONNABORTED || code == ENOTCONN || code == ESHUTDOWN;
+}
 
 bool isTemporaryTcpFailure(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }

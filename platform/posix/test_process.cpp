@@ -45,10 +45,20 @@ TestProcess* startTestProcess(const TestProcessOptions& options, std::string* er
     return nullptr;
   }
   const ChildProgramLaunch launch(options);
+  // The reader goes before the program starts, so its very first write
+  // already meets a pipe without a reader.
+  if (options.output == TestProcessOutput::kReaderGone) closeIfOpen(fromChild[0]);
   const pid_t pid = fork();
   if (pid == 0) {
+    // An ignored signal stays ignored across exec; the program starts as a
+    // shell would start it, with the default.
+    signal(SIGPIPE, SIG_DFL);
     dup2(toChild[0], STDIN_FILENO);
-    dup2(fromChild[1], STDOUT_FILENO);
+    if (options.output == TestProcessOutput::kClosed) {
+      close(STDOUT_FILENO);
+    } else {
+      dup2(fromChild[1], STDOUT_FILENO);
+    }
     launch.execute();
   }
   close(toChild[0]);
@@ -56,7 +66,7 @@ TestProcess* startTestProcess(const TestProcessOptions& options, std::string* er
   if (pid < 0) {
     *error = std::string("fork: ") + std::strerror(errno);
     close(toChild[1]);
-    close(fromChild[0]);
+    closeIfOpen(fromChild[0]);
     return nullptr;
   }
   signal(SIGPIPE, SIG_IGN);  // a program that has gone must not end the test

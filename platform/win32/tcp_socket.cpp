@@ -72,6 +72,31 @@ long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length) {
   return sent == SOCKET_ERROR ? -1 : static_cast<long>(sent);
 }
 
+long sendOnTcpSocketWithin(TcpSocket socket, const void* data, size_t length, int timeoutMilliseconds) {
+  fd_set writable;
+  fd_set failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(handle(socket), &writable);
+  FD_SET(handle(socket), &failed);
+  timeval timeout{timeoutMilliseconds / 1000, (timeoutMilliseconds % 1000) * 1000};
+  const int ready = ::select(0, nullptr, &writable, &failed, &timeout);
+  if (ready == SOCKET_ERROR) return -1;
+  if (ready == 0) return 0;
+  // A blocking send waits until every byte is buffered, and neither a
+  // shutdown nor a close from another thread wakes it under Wine; for this
+  // one call the socket sends only what fits.
+  u_long nonBlocking = 1;
+  ::ioctlsocket(handle(socket), FIONBIO, &nonBlocking);
+  const int sent = ::send(handle(socket), static_cast<const char*>(data), chunkLength(length), 0);
+  const int error = WSAGetLastError();
+  u_long blocking = 0;
+  ::ioctlsocket(handle(socket), FIONBIO, &blocking);
+  WSASetLastError(error);
+  if (sent != SOCKET_ERROR) return static_cast<long>(sent);
+  return error == WSAEWOULDBLOCK ? 0 : -1;
+}
+
 bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds) {
   fd_set readable;
   FD_ZERO(&readable);
@@ -109,5 +134,10 @@ uint16_t tcpLocalPort(TcpSocket socket) {
 }
 
 int lastTcpSocketError() { return WSAGetLastError(); }
+
+bool isConnectionGoneTcpFailure(int code) {
+  return code == WSAECONNRESET || code == WSAECONNABORTED || code == WSAENETRESET || code == WSAESHUTDOWN ||
+         code == WSAENOTCONN || code == WSAENOTSOCK;
+}
 
 bool isTemporaryTcpFailure(int code) { return code == WSATRY_AGAIN; }

@@ -6,8 +6,8 @@
 
 #include "bridge/bridge.h"
 #include "platform/socket_library.h"
-#include "platform/tcp_socket.h"
 #include "platform/test_user_folders.h"
+#include "tests/free_tcp_port.h"
 
 namespace fs = std::filesystem;
 
@@ -27,18 +27,6 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
   }
   return condition();
 }
-
-namespace {
-
-uint16_t freeTcpPort() {
-  const TcpSocket probe = createTcpSocket();
-  bindTcpSocket(probe, ipv4AddressFromText("127.0.0.1"), 0);
-  const uint16_t port = tcpLocalPort(probe);
-  closeTcpSocket(probe);
-  return port;
-}
-
-}  // namespace
 
 void BridgeEndToEnd::SetUp() {
   startSocketLibrary();
@@ -76,7 +64,7 @@ void BridgeEndToEnd::pointBridgeAtEmulatorTcp() {
 }
 
 void BridgeEndToEnd::startBridgeHere() {
-  appPort_ = freeTcpPort();
+  appPort_ = freeLoopbackTcpPort();
   setAppPortForTest(appPort_);
   startBridge();
   bridgeRunning_ = true;

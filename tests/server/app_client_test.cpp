@@ -89,7 +89,7 @@ TEST_F(AppClientToolTest, FmcDataMakesTheRoundTrip) {
   ASSERT_EQ(run({"fmc", "get"}), kClientExitOk) << err_.str();
   EXPECT_NE(out_.str().find("6 bytes, word 42"), std::string::npos) << out_.str();
   ASSERT_EQ(run({"fpl", "set", path}), kClientExitOk) << err_.str();
-  EXPECT_EQ(flightPlanStore().snapshot().data, bytesOf("ROUTE1"));
+  EXPECT_EQ(*flightPlanStore().snapshot().data, bytesOf("ROUTE1"));
   ASSERT_EQ(run({"fmc", "set", path, "--word", "010"}), kClientExitOk) << err_.str();
   EXPECT_EQ(fmcDataStore().snapshot().word, 10u) << "a leading zero is not octal";
   ASSERT_EQ(run({"fmc", "set", path, "--word", "-1"}), kClientExitOk) << err_.str();

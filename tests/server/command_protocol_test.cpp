@@ -98,9 +98,9 @@ TEST_F(CommandProtocolTest, FlightPlanUploadReplacesDataAndWord) {
   app.send(commandFrame(kUploadFlightPlan) + lengthPrefixed("KSEA KPDX", 42));
   app.sync();
   const SharedDataStore::Snapshot plan = flightPlanStore().snapshot();
-  EXPECT_EQ(plan.data, bytesOf("KSEA KPDX"));
+  EXPECT_EQ(*plan.data, bytesOf("KSEA KPDX"));
   EXPECT_EQ(plan.word, 42u);
-  EXPECT_TRUE(fmcDataStore().snapshot().data.empty()) << "the FMC data is a store of its own";
+  EXPECT_TRUE(fmcDataStore().snapshot().data->empty()) << "the FMC data is a store of its own";
 }
 
 TEST_F(CommandProtocolTest, FrameSentInPiecesIsServedWhole) {
@@ -175,7 +175,7 @@ TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpt
   RawApp planner(port());
   planner.send(commandFrame(kUploadFlightPlan) + littleEndian32(0));
   EXPECT_TRUE(planner.closedByBridge());
-  EXPECT_TRUE(flightPlanStore().snapshot().data.empty());
+  EXPECT_TRUE(flightPlanStore().snapshot().data->empty());
 }
 
 TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
@@ -190,8 +190,33 @@ TEST(SharedDataStoreTest, AnOlderUploadNeverWritesIntoANewerOne) {
   store.writeUploadBytes(newer, 0, newerBytes, sizeof newerBytes);
   store.storeUploadWord(older, 1);
   store.storeUploadWord(newer, 2);
-  EXPECT_EQ(store.snapshot().data, (Bytes{9, 8}));
+  EXPECT_EQ(*store.snapshot().data, (Bytes{9, 8}));
   EXPECT_EQ(store.snapshot().word, 2u);
+}
+
+// A reader holds the bytes as they were when it asked, whatever uploads do
+// after; readers that ask between two changes share one copy.
+TEST(SharedDataStoreTest, HeldDataNeverChangesAndReadersShareIt) {
+  SharedDataStore store;
+  const uint8_t abcd[] = {'a', 'b', 'c', 'd'};
+  const uint8_t xy[] = {'x', 'y'};
+  const SharedDataStore::UploadTicket first = store.beginUpload();
+  store.sizeForUpload(first, 4);
+  store.writeUploadBytes(first, 0, abcd, 2);
+  const SharedDataStore::Snapshot halfway = store.snapshot();  // "ab" arrived, "cd" still zero
+  store.writeUploadBytes(first, 2, abcd + 2, 2);
+  store.storeUploadWord(first, 5);
+  const SharedDataStore::Snapshot whole = store.snapshot();
+  const SharedDataStore::Snapshot again = store.snapshot();
+  const SharedDataStore::UploadTicket second = store.beginUpload();
+  store.sizeForUpload(second, 2);
+  store.writeUploadBytes(second, 0, xy, 2);
+
+  EXPECT_EQ(*halfway.data, (Bytes{'a', 'b', 0, 0}));
+  EXPECT_EQ(*whole.data, (Bytes{'a', 'b', 'c', 'd'}));
+  EXPECT_EQ(whole.word, 5u);
+  EXPECT_EQ(whole.data.get(), again.data.get()) << "two readers of unchanged data got two copies";
+  EXPECT_EQ(*store.snapshot().data, (Bytes{'x', 'y'}));
 }
 
 // Replies copy the store under its lock while uploads resize and fill it: a
@@ -229,7 +254,7 @@ TEST_F(CommandProtocolTest, UploadAtTheCapIsAccepted) {
   const std::string data(kMaxUploadLength, 'x');
   app.send(commandFrame(kUploadFmcData) + lengthPrefixed(data, 3));
   app.sync();
-  EXPECT_EQ(fmcDataStore().snapshot().data.size(), kMaxUploadLength);
+  EXPECT_EQ(fmcDataStore().snapshot().data->size(), kMaxUploadLength);
 }
 
 }  // namespace

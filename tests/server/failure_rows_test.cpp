@@ -105,18 +105,18 @@ TEST_F(FailureRowsTest, DataUploadRows) {
 
   sendAndClose(frame + littleEndian32(10).substr(0, 2));
   expectEndedWithSocketError(true, "length cut short");
-  EXPECT_TRUE(fmc.snapshot().data.empty());
+  EXPECT_TRUE(fmc.snapshot().data->empty());
 
   sendAndClose(frame + littleEndian32(10) + "abcd");
   expectEndedWithSocketError(true, "data cut short");
-  EXPECT_EQ(fmc.snapshot().data, bytesOf(std::string("abcd\0\0\0\0\0\0", 10))) << "kept and zero-padded";
+  EXPECT_EQ(*fmc.snapshot().data, bytesOf(std::string("abcd\0\0\0\0\0\0", 10))) << "kept and zero-padded";
   EXPECT_EQ(fmc.snapshot().word, 77u) << "the word is unchanged";
 
   sendAndClose(frame + littleEndian32(3) + "xyz");
   expectEndedWithSocketError(true, "word never sent");
   sendAndClose(frame + littleEndian32(3) + "xyz" + littleEndian32(5).substr(0, 2));
   expectEndedWithSocketError(false, "word cut short");
-  EXPECT_EQ(fmc.snapshot().data, bytesOf("xyz"));
+  EXPECT_EQ(*fmc.snapshot().data, bytesOf("xyz"));
   EXPECT_EQ(fmc.snapshot().word, 77u);
 
   sendAndClose(frame + littleEndian32(0));

@@ -8,6 +8,7 @@
 #include "bridge/shared_state.h"
 #include "log/log.h"
 #include "platform/socket_library.h"
+#include "platform/test_tcp_buffers.h"
 #include "server/app_protocol.h"
 #include "server/listener.h"
 #include "server/mcp_checksum.h"
@@ -72,7 +73,16 @@ RawApp::RawApp(uint16_t port) : socket_(createTcpSocket()) {
   if (!connectTcpSocket(socket_, ipv4AddressFromText("127.0.0.1"), port)) close();
 }
 
+RawApp::RawApp(uint16_t port, int receiveBufferBytes) : socket_(createTcpSocket()) {
+  setTcpReceiveBufferSize(socket_, receiveBufferBytes);
+  if (!connectTcpSocket(socket_, ipv4AddressFromText("127.0.0.1"), port)) close();
+}
+
 RawApp::~RawApp() { close(); }
+
+bool RawApp::replyWaiting(std::chrono::milliseconds timeout) {
+  return waitTcpReadable(socket_, static_cast<int>(timeout.count()));
+}
 
 void RawApp::send(const std::string& bytes) {
   size_t sent = 0;
@@ -116,6 +126,12 @@ void RawApp::close() {
   if (socket_ == kInvalidTcpSocket) return;
   closeTcpSocket(socket_);
   socket_ = kInvalidTcpSocket;
+}
+
+TcpSocket RawApp::releaseSocket() {
+  const TcpSocket socket = socket_;
+  socket_ = kInvalidTcpSocket;
+  return socket;
 }
 
 std::string commandFrame(const char* frame) { return std::string(frame, kCommandFrameSize); }

@@ -51,6 +51,8 @@ class LogCapture {
 class RawApp {
  public:
   explicit RawApp(uint16_t port);
+  // An app whose receive buffer holds only about `receiveBufferBytes`.
+  RawApp(uint16_t port, int receiveBufferBytes);
   ~RawApp();
   RawApp(const RawApp&) = delete;
   RawApp& operator=(const RawApp&) = delete;
@@ -62,11 +64,15 @@ class RawApp {
   void send(const Bytes& bytes);
   // Up to `length` bytes; fewer when the bridge closed or the time ran out.
   Bytes receive(size_t length, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+  // True once some reply bytes (or a close) wait to be read.
+  bool replyWaiting(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
   // True once the bridge has closed this connection.
   bool closedByBridge(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
   // Round trip of a "vFMCDATA20": every command sent before has been carried out.
   void sync();
   void close();
+  // Hands the socket over to the caller, who closes it.
+  TcpSocket releaseSocket();
 
  private:
   TcpSocket socket_;

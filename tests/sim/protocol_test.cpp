@@ -12,6 +12,7 @@
 #include "simlink/wire.h"
 #include "tests/sim/sim_test_support.h"
 #include "tests/sim/test_sim_client.h"
+#include "tools/sim/request_log.h"
 
 namespace simtest {
 namespace {
@@ -315,6 +316,28 @@ TEST(SimRequestLogTest, LogFileHasOneJsonLinePerRequestWithItsRawBytes) {
   EXPECT_NE(lines[1].find("\"sendId\":2"), std::string::npos);
   EXPECT_NE(lines[1].find("\"note\":\"system event not simulated"), std::string::npos) << lines[1];
   EXPECT_EQ(lines[1].back(), '}');
+}
+
+// A long run keeps only the latest requests: the oldest go in batches, the
+// numbering runs on, and the order stays that of arrival.
+TEST(SimRequestLogTest, KeepAtMostHoldsTheLatestRequestsInOrder) {
+  struct Case {
+    size_t kept;
+    int appended;
+    size_t fewest, most;
+  } cases[] = {{0, 50, 50, 50}, {3, 2, 2, 2}, {3, 6, 6, 6}, {3, 7, 3, 6}, {3, 50, 3, 6}, {1, 9, 1, 2}};
+  for (const Case& c : cases) {
+    simemu::RequestLog log;
+    log.keepAtMost(c.kept);
+    for (int i = 0; i < c.appended; ++i) log.append(simemu::LoggedRequest{});
+    const auto& kept = log.entries();
+    SCOPED_TRACE("keep " + std::to_string(c.kept) + ", appended " + std::to_string(c.appended));
+    EXPECT_GE(kept.size(), c.fewest);
+    EXPECT_LE(kept.size(), c.most);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.back().sequence, static_cast<uint64_t>(c.appended)) << "the latest is kept, numbered on";
+    for (size_t i = 1; i < kept.size(); ++i) EXPECT_EQ(kept[i].sequence, kept[i - 1].sequence + 1);
+  }
 }
 
 TEST(SimTransportTest, PipeServesSeveralClientsAtOnce) {

@@ -291,6 +291,11 @@ SimState EmulatorCore::snapshot() const {
   return flight_.state();
 }
 
+void EmulatorCore::keepRequests(size_t count) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  log_.keepAtMost(count);
+}
+
 std::vector<LoggedRequest> EmulatorCore::requestLog() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return log_.entries();

@@ -74,6 +74,8 @@ class EmulatorCore {
   void setFrameEventKind(FrameEventKind kind);
   void setUnterminatedText(bool unterminated);
   bool openRequestLog(const std::string& path, std::string* error);
+  // Keeps only about the latest `count` requests in memory; 0 keeps all.
+  void keepRequests(size_t count);
 
   SimState snapshot() const;
   std::vector<LoggedRequest> requestLog() const;

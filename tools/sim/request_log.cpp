@@ -56,11 +56,14 @@ bool RequestLog::openFile(const std::string& path, std::string* error) {
 }
 
 void RequestLog::append(LoggedRequest entry) {
-  entry.sequence = entries_.size() + 1;
+  entry.sequence = ++appended_;
   if (file_ != nullptr) {
     const std::string line = entry.toJson() + "\n";
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fflush(file_);
+  }
+  if (kept_ > 0 && entries_.size() >= 2 * kept_) {
+    entries_.erase(entries_.begin(), entries_.end() - static_cast<std::ptrdiff_t>(kept_) + 1);
   }
   entries_.push_back(std::move(entry));
 }

@@ -46,10 +46,16 @@ class RequestLog {
   bool openFile(const std::string& path, std::string* error);
   // Numbers the entry, keeps it and writes it to the file, if any.
   void append(LoggedRequest entry);
+  // Keeps only about the latest `count` entries in memory (between count and
+  // twice that), so that a long run does not grow without end; 0 keeps all.
+  // The file, if any, still gets every entry.
+  void keepAtMost(size_t count) { kept_ = count; }
   const std::vector<LoggedRequest>& entries() const { return entries_; }
 
  private:
   std::vector<LoggedRequest> entries_;
+  uint64_t appended_ = 0;
+  size_t kept_ = 0;
   std::FILE* file_ = nullptr;
 };
 

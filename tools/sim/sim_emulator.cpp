@@ -58,6 +58,7 @@ bool SimEmulator::start(std::string* error) {
   if (!core_.selectAircraft(options_.aircraftRoot, options_.aircraftName, error, &ignored)) return false;
   core_.advanceScript(options_.startSeconds);
   if (!options_.requestLogPath.empty() && !core_.openRequestLog(options_.requestLogPath, error)) return false;
+  core_.keepRequests(options_.requestsKept);
   startSocketLibrary();
   socketLibraryStarted_ = true;
   if (!startListeners(error)) {

@@ -51,6 +51,10 @@ struct SimEmulatorOptions {
 
   // When set, every request is also appended to this file as a JSON line.
   std::string requestLogPath;
+  // How many of the latest requests requestLog() keeps (between this and
+  // twice this); 0 keeps every one. Long runs set it, as every link open
+  // logs a few hundred requests and every frame one more.
+  size_t requestsKept = 0;
 };
 
 class SimEmulator {

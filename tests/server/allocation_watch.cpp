@@ -1,0 +1,32 @@
+#include "allocation_watch.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<size_t> largeBytes{0};
+std::atomic<bool> refusing{false};
+
+void* allocate(size_t size) {
+  if (size >= kLargeAllocation) {
+    if (refusing.load()) throw std::bad_alloc();
+    largeBytes.fetch_add(size);
+  }
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+size_t largeAllocatedBytes() { return largeBytes.load(); }
+void resetLargeAllocatedBytes() { largeBytes.store(0); }
+void refuseLargeAllocations(bool refuse) { refusing.store(refuse); }
+
+void* operator new(size_t size) { return allocate(size); }
+void* operator new[](size_t size) { return allocate(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
