@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "bridge/aircraft_packages.h"
 #include "bridge/shared_state.h"
 #include "platform/file_path.h"
 
@@ -19,6 +21,11 @@ FlapDetentTable& storedTable() {
 // One read takes at most 499 characters, so a longer line is handled as
 // several lines.
 constexpr int kReadBufferSize = 500;
+
+// How a file marks comments. Both kinds cut a line at "//"; the simulator's
+// own flight_model.cfg files also end their lines with "; remark", which
+// aircraft.cfg lines keep (there the ';' makes a value fail the number check).
+enum class CommentRule { kSlashesOnly, kSlashesAndSemicolon };
 
 // Where the reader stands inside the file.
 struct SectionState {
@@ -124,13 +131,21 @@ void applyPositionLine(const std::string& line, FlapDetentTable& angles) {
   if (angles[index] == kNoFlapAngle) angles[index] = angle;
 }
 
-void processLine(const char* read, SectionState& state, FlapDetentTable& angles) {
-  std::string line = lineContent(read);
-  if (line.empty()) return;
+void cutComments(std::string& line, CommentRule rule) {
+  if (rule == CommentRule::kSlashesAndSemicolon) {
+    const size_t semicolon = line.find(';');
+    if (semicolon != std::string::npos) line.resize(semicolon);
+  }
   if (line.size() >= 2) {
     const size_t comment = line.find("//");
     if (comment != std::string::npos) line.resize(comment);
   }
+}
+
+void processLine(const char* read, CommentRule rule, SectionState& state, FlapDetentTable& angles) {
+  std::string line = lineContent(read);
+  if (line.empty()) return;
+  cutComments(line, rule);
   lowerAscii(line);
 
   if (!line.empty() && line[0] == '[') {
@@ -148,14 +163,14 @@ void processLine(const char* read, SectionState& state, FlapDetentTable& angles)
 
 // Reads one configuration file into `angles`. Returns false, leaving
 // `angles` alone, when the file cannot be opened.
-bool readFlapFile(const std::string& windowsStylePath, FlapDetentTable& angles) {
+bool readFlapFile(const std::string& windowsStylePath, CommentRule rule, FlapDetentTable& angles) {
   std::FILE* file = openTextFileForReading(windowsStylePath);
   if (file == nullptr) return false;
   angles.fill(kNoFlapAngle);
   SectionState state;
   char read[kReadBufferSize];
   while (std::fgets(read, sizeof read, file) != nullptr) {
-    if (read[0] != '\0') processLine(read, state, angles);
+    if (read[0] != '\0') processLine(read, rule, state, angles);
   }
   std::fclose(file);
   return true;
@@ -165,6 +180,27 @@ bool hasAnyAngle(const FlapDetentTable& angles) {
   for (float angle : angles)
     if (angle != kNoFlapAngle) return true;
   return false;
+}
+
+// Reads fileName from the first of `folders` where it opens; false when it
+// opens in none.
+bool readFirstFlapFile(const std::vector<std::string>& folders, const char* fileName, CommentRule rule,
+                       FlapDetentTable& angles) {
+  for (const std::string& folder : folders)
+    if (readFlapFile(folder + "\\" + fileName, rule, angles)) return true;
+  return false;
+}
+
+// Reads the aircraft whose files are found in `folders` (several when
+// packages lay one aircraft folder over another: each file is taken from the
+// first folder that has it). False, leaving `angles` alone, when neither file
+// opens anywhere.
+bool readAircraftFolders(const std::vector<std::string>& folders, FlapDetentTable& angles) {
+  bool opened = readFirstFlapFile(folders, "aircraft.cfg", CommentRule::kSlashesOnly, angles);
+  if (!opened || !hasAnyAngle(angles)) {
+    opened = readFirstFlapFile(folders, "flight_model.cfg", CommentRule::kSlashesAndSemicolon, angles) || opened;
+  }
+  return opened;
 }
 
 }  // namespace
@@ -177,9 +213,10 @@ void readAircraftConfig() {
   const std::string folder = aircraftFilePath.substr(0, lastBackslash);
 
   FlapDetentTable angles;
-  bool opened = readFlapFile(folder + "\\aircraft.cfg", angles);
-  if (!opened || !hasAnyAngle(angles)) opened = readFlapFile(folder + "\\flight_model.cfg", angles) || opened;
-  if (opened) storedTable() = angles;
+  if (readAircraftFolders({folder}, angles) ||
+      readAircraftFolders(aircraftFoldersInPackages(aircraftFilePath), angles)) {
+    storedTable() = angles;
+  }
 }
 
 void resetFlapDetentTableForTest() { storedTable().fill(0.0f); }

@@ -27,9 +27,19 @@ const FlapDetentTable& flapDetentTable();
 // 2020 keep their flap sections in "flight_model.cfg" beside an
 // "aircraft.cfg" that has none, so when "aircraft.cfg" cannot be opened, or is
 // read and gives no angle at all, "flight_model.cfg" is read with the same
-// rules. The table is left as it was (the previous aircraft's angles, or the
-// start values) when the path has no backslash or neither file can be opened.
-// Reads nothing else, writes nothing, logs nothing.
+// rules, except that there a ';' also starts a comment, as in the
+// simulator's own files.
+//
+// That simulator reports its aircraft by a relative path inside its packages.
+// When neither file opens where the path points, the folder is looked up in
+// the packages (aircraft_packages.h) and each file is read from the first
+// package folder that has it, so an add-on that replaces only one file of an
+// aircraft is read as the simulator reads it.
+//
+// The table is left as it was (the previous aircraft's angles, or the start
+// values) when the path has no backslash or neither file can be opened.
+// Besides those files it reads only the simulator's UserCfg.opt and the
+// packages folder's listing; it writes nothing and logs nothing.
 void readAircraftConfig();
 
 // Test hooks: put the table back to its process-start state (all 0.0), or

@@ -1,8 +1,8 @@
 # What a release holds and how CPack packs it (scripts/release drives it):
 # on Windows a zip of the three programs with the user guide, an example
 # SimConnect.cfg, the licence and the notices; on Linux a .deb and a .tar.gz
-# with the programs under bin/, the emulator's aircraft under
-# share/orvxlink/ and the documents under share/doc/orvxlink/.
+# with the programs under bin/, the emulator's package tree of sample
+# aircraft under share/orvxlink/ and the documents under share/doc/orvxlink/.
 
 # The user guide as one HTML file with its pictures inside, written into the
 # build tree by scripts/user-guide-html before packing.
@@ -19,7 +19,7 @@ set(CPACK_STRIP_FILES TRUE)
 if(WIN32)
   set(ORVX_BIN_DIR .)
   install(TARGETS orvxlink orvxlink-client orvxlink-sim RUNTIME DESTINATION ${ORVX_BIN_DIR})
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/sim/aircraft DESTINATION ${ORVX_BIN_DIR})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/sim/packages DESTINATION ${ORVX_BIN_DIR})
   install(FILES ${ORVXLINK_USER_GUIDE_HTML} DESTINATION . RENAME "Orvxlink User Guide.html")
   install(FILES ${ORVXLINK_PACKAGING_DIR}/SimConnect.cfg DESTINATION . RENAME "SimConnect.cfg.example")
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE.txt ${ORVXLINK_PACKAGING_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
@@ -29,7 +29,7 @@ if(WIN32)
 else()
   set(ORVX_DOC_DIR share/doc/orvxlink)
   install(TARGETS orvxlink orvxlink-client orvxlink-sim RUNTIME DESTINATION bin)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/sim/aircraft DESTINATION share/orvxlink)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/sim/packages DESTINATION share/orvxlink)
   install(FILES ${ORVXLINK_USER_GUIDE_HTML} DESTINATION ${ORVX_DOC_DIR})
   install(FILES ${ORVXLINK_PACKAGING_DIR}/SimConnect.cfg DESTINATION ${ORVX_DOC_DIR} RENAME SimConnect.cfg.example)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE.txt DESTINATION ${ORVX_DOC_DIR} RENAME copyright)

@@ -1,16 +1,21 @@
 // The folders where the simulator's configuration files live, and joining a
 // folder with a file name. Win32: SHGetFolderPathA (CSIDL_COMMON_DOCUMENTS,
-// CSIDL_PERSONAL), GetCurrentDirectoryA (260 characters at most) and
-// PathCombineA. POSIX: the all-users documents folder is "orvxlink" in the
-// first folder of $XDG_CONFIG_DIRS (/etc/xdg/orvxlink when unset), the user's
-// documents folder is $XDG_DOCUMENTS_DIR, else ~/Documents; paths are joined
-// with '/'. Each returns false when the folder cannot be determined or the
-// path cannot be joined. Safe from any thread.
+// CSIDL_PERSONAL, CSIDL_LOCAL_APPDATA, CSIDL_APPDATA), GetCurrentDirectoryA
+// (260 characters at most) and PathCombineA. POSIX: the all-users documents
+// folder is "orvxlink" in the first folder of $XDG_CONFIG_DIRS
+// (/etc/xdg/orvxlink when unset), the user's documents folder is
+// $XDG_DOCUMENTS_DIR, else ~/Documents; the local application data folder is
+// $XDG_DATA_HOME, else ~/.local/share; the roaming one $XDG_CONFIG_HOME, else
+// ~/.config; paths are joined with '/'. Each returns false when the folder
+// cannot be determined or the path cannot be joined. Safe from any thread.
 #pragma once
 
 #include <string>
 
 bool commonDocumentsFolder(std::string& folder);
 bool userDocumentsFolder(std::string& folder);
+// %LOCALAPPDATA% and %APPDATA% on Windows.
+bool localAppDataFolder(std::string& folder);
+bool roamingAppDataFolder(std::string& folder);
 bool currentDirectoryPath(std::string& folder);
 bool combinePath(const std::string& folder, const char* fileName, std::string& path);

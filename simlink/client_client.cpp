@@ -45,33 +45,47 @@ int ClientClient::OnMessage(MessageHolder& holder) {
 }
 
 void ClientClient::setNotification(HWND window, DWORD messageId, HANDLE event) {
-  notifyWindow_.store(window);
-  notifyMessageId_.store(messageId);
-  notifyEvent_.store(event);
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  notifyWindow_ = window;
+  notifyMessageId_ = messageId;
+  notifyEvent_ = event;
 }
 
 void ClientClient::clearNotification() { setNotification(nullptr, 0, nullptr); }
 
+// The lock is held across the signal, so that a clear waits for a
+// notification in progress and no later one finds a target.
 void ClientClient::notify() {
-  const HWND window = notifyWindow_.load();
-  const DWORD messageId = notifyMessageId_.load();
-  if (window != nullptr && messageId != 0) postNotifyMessage(window, messageId);
-  const HANDLE event = notifyEvent_.load();
-  if (event != nullptr) setNotifyEvent(event);
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  if (notifyWindow_ != nullptr && notifyMessageId_ != 0) postNotifyMessage(notifyWindow_, notifyMessageId_);
+  if (notifyEvent_ != nullptr) setNotifyEvent(notifyEvent_);
 }
 
 bool ClientClient::deliver(DispatchProc procedure, void* context) {
   const DispatchProc used = procedure != nullptr ? procedure : defaultDispatch_;
   if (used == nullptr) return false;
+  ++dispatchDepth_;
   PacketNode* node = receiveQueue_.takeAll();
   while (node != nullptr) {
     PacketNode* next = node->next;
-    if (node->size >= kSmallestDeliveredMessage && node->data != nullptr) {
+    if (!closedByApplication_ && node->size >= kSmallestDeliveredMessage && node->data != nullptr) {
       used(reinterpret_cast<SIMCONNECT_RECV*>(node->data), node->size, context);
     }
     freePacketNode(node);
     node = next;
   }
+  --dispatchDepth_;
+  return true;
+}
+
+void ClientClient::markClosedWhileDispatching(bool lastLinkClosed) {
+  closedByApplication_ = true;
+  lastLinkCloseToFinish_ = lastLinkClosed;
+}
+
+bool ClientClient::takeLastLinkCloseToFinish() {
+  if (dispatching() || !lastLinkCloseToFinish_) return false;
+  lastLinkCloseToFinish_ = false;
   return true;
 }
 
@@ -107,18 +121,51 @@ bool ClientClient::sendStaged() {
   return enqueueSend(node);
 }
 
+namespace {
+
+// Once the process's last link is closed: waits (bounded) for the link
+// objects that outstanding I/O still holds, then cleans the socket library
+// up if the link library started it.
+void finishLastLinkClose() {
+  for (int step = 0; step < kObjectWaitSteps && liveClientObjectCount() > 0; ++step) {
+    sleepMilliseconds(kObjectWaitStepMilliseconds);
+  }
+  cleanUpLinkSocketsIfStarted();
+}
+
+}  // namespace
+
 HRESULT closeLink(ClientClient* link) {
   if (link == nullptr) return kSimConnectFail;
   sleepMilliseconds(kClosePauseMilliseconds);
   link->clearNotification();
   link->Disconnect(disconnect_reason::kClosedByApplication, 0);
   link->discardOutgoing();
-  link->releaseReference();  // outstanding I/O completes as cancelled; the last one frees it
-  if (noteLinkClosed()) {
-    for (int step = 0; step < kObjectWaitSteps && liveClientObjectCount() > 0; ++step) {
-      sleepMilliseconds(kObjectWaitStepMilliseconds);
-    }
-    cleanUpLinkSocketsIfStarted();
+  const bool lastLinkClosed = noteLinkClosed();
+  if (link->dispatching()) {
+    // The dispatch call under this procedure holds the link until it
+    // returns: waiting here for the objects to go could never succeed.
+    link->markClosedWhileDispatching(lastLinkClosed);
+    link->releaseReference();
+    return kSimConnectOk;
   }
+  link->releaseReference();  // outstanding I/O completes as cancelled; the last one frees it
+  if (lastLinkClosed) finishLastLinkClose();
   return kSimConnectOk;
+}
+
+HRESULT dispatchLink(ClientClient* link, DispatchProc procedure, void* context) {
+  if (link == nullptr) return kSimConnectFail;
+  // Held across the calls, so that a procedure that closes the link does
+  // not free it under the delivery loop.
+  link->addReference();
+  // The failure is read before the queue is taken: everything queued before
+  // the link failed is then in this batch.
+  const HRESULT failure = link->linkFailed() ? link->failureResult() : kSimConnectOk;
+  const HRESULT result = link->deliver(procedure, context) ? failure : kSimConnectFail;
+  const bool finishClose = link->takeLastLinkCloseToFinish();
+  link->releaseReference();
+  // A link opened by the procedure after its close keeps the sockets.
+  if (finishClose && openLinkCount() == 0) finishLastLinkClose();
+  return result;
 }

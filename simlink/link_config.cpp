@@ -1,7 +1,8 @@
 #include "simlink/link_config.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/known_folders.h"
 #include "platform/profile.h"
@@ -30,8 +31,23 @@ std::string readKey(const std::string& file, const std::string& section, const c
   return value;
 }
 
-// atoi's reading of a decimal number, without its undefined overflow.
-int decimalValue(const std::string& text) { return static_cast<int>(std::strtoll(text.c_str(), nullptr, 10)); }
+// A number as the Windows C runtime's atoi reads it: leading white space, an
+// optional sign, then decimal digits up to the first other character (none:
+// 0). A value beyond the int range is held at INT_MAX or INT_MIN, since a
+// file may hold any number of digits.
+int decimalValue(const std::string& text) {
+  const char* at = text.c_str();
+  while (*at == ' ' || (*at >= '\t' && *at <= '\r')) ++at;
+  const bool negative = *at == '-';
+  if (*at == '-' || *at == '+') ++at;
+  const int64_t limit = negative ? -int64_t{INT_MIN} : int64_t{INT_MAX};
+  int64_t magnitude = 0;
+  for (; *at >= '0' && *at <= '9'; ++at) {
+    magnitude = magnitude * 10 + (*at - '0');
+    if (magnitude > limit) magnitude = limit;  // held, so it never grows past the int64 range
+  }
+  return static_cast<int>(negative ? -magnitude : magnitude);
+}
 
 void applyProtocol(const std::string& text, LinkConfig& config) {
   if (sameTextIgnoringCase(text.c_str(), "Auto") || sameTextIgnoringCase(text.c_str(), "Pipe")) {

@@ -68,15 +68,7 @@ HRESULT SimConnect_Close(HANDLE hSimConnect) {
 }
 
 HRESULT SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc pfcnDispatch, void* pContext) {
-  auto* link = static_cast<ClientClient*>(hSimConnect);
-  if (link == nullptr) return kSimConnectFail;
-  // Held across the calls, so that a procedure that closes the link does
-  // not free it under this loop.
-  link->addReference();
-  HRESULT result = kSimConnectFail;
-  if (link->deliver(pfcnDispatch, pContext)) result = link->linkFailed() ? link->failureResult() : kSimConnectOk;
-  link->releaseReference();
-  return result;
+  return dispatchLink(static_cast<ClientClient*>(hSimConnect), pfcnDispatch, pContext);
 }
 
 HRESULT SimConnect_AddToDataDefinition(HANDLE hSimConnect, DWORD DefineID, const char* DatumName, const char* UnitsName,

@@ -16,6 +16,7 @@
 #include "app/exit_keys.h"
 #include "app/status_screen.h"
 #include "app/status_text.h"
+#include "bridge/aircraft_packages.h"
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
 #include "log/log.h"
@@ -110,6 +111,7 @@ int handleCommandLine(const std::vector<std::string>& args) {
     return 0;
   }
   if (options.log) logEnabled.store(true);
+  if (!options.packagesDir.empty()) setAircraftPackagesFolder(options.packagesDir);
   return -1;
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/command_line.h"
 #include "app/win32/orvxlink_app.h"
+#include "bridge/aircraft_packages.h"
 #include "log/log.h"
 
 namespace {
@@ -19,20 +20,22 @@ COrvxlinkApp theApp;
 
 const wchar_t kProgramName[] = L"Orvxlink";
 
+// In the ANSI code page: the narrow file functions the arguments (a
+// packages folder) are handed to expect it.
 std::string narrowText(const wchar_t* text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
   if (size <= 1) return std::string();
   std::string narrow(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], size, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], size, nullptr, nullptr);
   narrow.resize(static_cast<size_t>(size - 1));
   return narrow;
 }
 
 std::wstring wideText(const std::string& text) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
   if (size <= 1) return std::wstring();
   std::wstring wide(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], size);
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
   wide.resize(static_cast<size_t>(size - 1));
   return wide;
 }
@@ -75,6 +78,7 @@ int handleCommandLine() {
     return 0;
   }
   if (options.log) logEnabled.store(true);
+  if (!options.packagesDir.empty()) setAircraftPackagesFolder(options.packagesDir);
   return -1;
 }
 

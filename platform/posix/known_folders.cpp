@@ -11,6 +11,19 @@ std::string environmentText(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
+// $variable when set, else the folder below the home folder.
+bool xdgFolder(const char* variable, const char* belowHome, std::string& folder) {
+  const std::string value = environmentText(variable);
+  if (!value.empty()) {
+    folder = value;
+    return true;
+  }
+  const std::string home = environmentText("HOME");
+  if (home.empty()) return false;
+  folder = home + belowHome;
+  return true;
+}
+
 }  // namespace
 
 bool commonDocumentsFolder(std::string& folder) {
@@ -21,17 +34,11 @@ bool commonDocumentsFolder(std::string& folder) {
   return true;
 }
 
-bool userDocumentsFolder(std::string& folder) {
-  const std::string documents = environmentText("XDG_DOCUMENTS_DIR");
-  if (!documents.empty()) {
-    folder = documents;
-    return true;
-  }
-  const std::string home = environmentText("HOME");
-  if (home.empty()) return false;
-  folder = home + "/Documents";
-  return true;
-}
+bool userDocumentsFolder(std::string& folder) { return xdgFolder("XDG_DOCUMENTS_DIR", "/Documents", folder); }
+
+bool localAppDataFolder(std::string& folder) { return xdgFolder("XDG_DATA_HOME", "/.local/share", folder); }
+
+bool roamingAppDataFolder(std::string& folder) { return xdgFolder("XDG_CONFIG_HOME", "/.config", folder); }
 
 bool currentDirectoryPath(std::string& folder) {
   char buffer[4096];

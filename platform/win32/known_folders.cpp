@@ -19,6 +19,10 @@ bool commonDocumentsFolder(std::string& folder) { return shellFolder(CSIDL_COMMO
 
 bool userDocumentsFolder(std::string& folder) { return shellFolder(CSIDL_PERSONAL, folder); }
 
+bool localAppDataFolder(std::string& folder) { return shellFolder(CSIDL_LOCAL_APPDATA, folder); }
+
+bool roamingAppDataFolder(std::string& folder) { return shellFolder(CSIDL_APPDATA, folder); }
+
 bool currentDirectoryPath(std::string& folder) {
   char buffer[MAX_PATH];
   const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);

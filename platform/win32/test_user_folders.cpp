@@ -45,13 +45,17 @@ bool redirectUserFolders(const std::string& scratchFolder) {
   restoreUserFolders();
   const std::string documents = scratchFolder + "\\documents";
   const std::string common = scratchFolder + "\\common-documents";
-  std::error_code error;
-  std::filesystem::create_directories(documents, error);
-  if (error) return false;
-  std::filesystem::create_directories(common, error);
-  if (error) return false;
+  const std::string localAppData = scratchFolder + "\\local-appdata";
+  const std::string roamingAppData = scratchFolder + "\\roaming-appdata";
+  for (const std::string& folder : {documents, common, localAppData, roamingAppData}) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return false;
+  }
   return redirectShellFolder(HKEY_CURRENT_USER, "Personal", documents) &&
-         redirectShellFolder(HKEY_LOCAL_MACHINE, "Common Documents", common);
+         redirectShellFolder(HKEY_LOCAL_MACHINE, "Common Documents", common) &&
+         redirectShellFolder(HKEY_CURRENT_USER, "Local AppData", localAppData) &&
+         redirectShellFolder(HKEY_CURRENT_USER, "AppData", roamingAppData);
 }
 
 void restoreUserFolders() {

@@ -15,28 +15,11 @@
 #include <vector>
 
 #include "bridge/shared_state.h"
+#include "tests/bridge/aircraft_test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A table with the given leading angles and no angle after them.
-FlapDetentTable angles(std::initializer_list<float> leading) {
-  FlapDetentTable table;
-  table.fill(kNoFlapAngle);
-  std::copy(leading.begin(), leading.end(), table.begin());
-  return table;
-}
-
-std::string windowsStyle(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  file << bytes;
-}
 
 // Each test gets an empty folder of its own; the aircraft path names a file
 // in it the way the simulator does, with backslashes.
@@ -188,17 +171,60 @@ TEST_F(AircraftConfigTest, RealAircraftFiles) {
     const char* folder;
     FlapDetentTable expected;
   };
+  // Worked out by reading each file's type 1 sections; where two such
+  // sections give an index, the first wins.
   const Case cases[] = {
-      {"hampden-fsx", angles({0, 18, 60})},              // FSX: flaps in aircraft.cfg, tabs, CR LF
-      {"parallelfs-b757", angles({0, 10, 20, 30, 40})},  // MSFS: aircraft.cfg without flaps
-      {"cbg-f18", angles({0, 30, 40})},                  // MSFS: flight_model.cfg only, type 2 first
-      {"deltasim-c17", angles({})},                      // "type= 1 ; ..." leaves both sections unread
+      {"hampden-fsx", angles({0, 18, 60})},                   // FSX: flaps in aircraft.cfg, tabs, CR LF
+      {"parallelfs-b757", angles({0, 10, 20, 30, 40})},       // MSFS: aircraft.cfg without flaps
+      {"cbg-f18", angles({0, 30, 40})},                       // MSFS: flight_model.cfg only, type 2 first
+      {"deltasim-c17", angles({0, 8, 16, 24, 32, 40})},       // "type= 1 ; ..." once the comment is cut
+      {"headwind-a339x", angles({0, 0.01f, 8, 14, 22, 32})},  // two type 1 sections, "; CONF" remarks
+      {"headwind-su95x", angles({0, 3, 9, 17, 25, 36})},
+      {"heavydiv-b78xh", angles({0, 0, 5, 10, 15, 17, 18, 20, 20, 30})},
+      {"salty-b747-8i", angles({0, 0, 5, 10, 20, 25, 30})},
+      {"sarcastic-b748-apfix", angles({0, 1, 5, 10, 20, 25, 30})},
+      {"wt-cj4", angles({0, 15, 35})},  // a commented-out template line inside the section
   };
   for (const Case& c : cases) {
     setFlapDetentTableForTest(angles({89}));
     pointAt(data / c.folder);
     readAircraftConfig();
     EXPECT_EQ(flapDetentTable(), c.expected) << c.folder;
+  }
+}
+
+// In flight_model.cfg a ';' starts a comment, as in the simulator's own
+// files; aircraft.cfg keeps its rule that only "//" does.
+TEST_F(AircraftConfigTest, SemicolonCommentsOnlyInFlightModelFile) {
+  struct Case {
+    const char* what;
+    std::string file;
+    FlapDetentTable inFlightModel;
+    FlapDetentTable inAircraftFile;
+  };
+  const Case cases[] = {
+      {"a remark after the type", "[FLAPS.0]\ntype = 1 ; trailing edge\nflaps-position.1 = 10\n", angles({-1, 10}),
+       angles({})},
+      {"a remark after a position", "[FLAPS.0]\ntype=1\nflaps-position.2 = 15 ; CONF 1\n", angles({-1, -1, 15}),
+       angles({})},
+      {"a remark with no blank before it", "[FLAPS.0]\ntype=1\nflaps-position.0 = 4; x\n", angles({4}), angles({})},
+      {"a remark after the header", "[FLAPS.0] ;FLAPS\ntype=1\nflaps-position.0 = 3\n", angles({3}), angles({3})},
+      {"a position commented out", "[FLAPS.0]\ntype=1\n;flaps-position.0 = 7\nflaps-position.0 = 9\n", angles({9}),
+       angles({7})},
+      {"a commented-out header does not open a section", ";[FLAPS.0]\ntype=1\nflaps-position.0 = 2\n", angles({}),
+       angles({})},
+      {"both kinds on one line", "[FLAPS.0]\ntype=1\nflaps-position.1 = 6 // a ; b\nflaps-position.2 = 8 ; a // b\n",
+       angles({-1, 6, 8}), angles({-1, 6})},
+  };
+  for (const Case& c : cases) {
+    fs::remove(folder_ / "aircraft.cfg");
+    writeFile(folder_ / "flight_model.cfg", c.file);
+    pointAt(folder_);
+    readAircraftConfig();
+    EXPECT_EQ(flapDetentTable(), c.inFlightModel) << "flight_model.cfg: " << c.what;
+
+    fs::remove(folder_ / "flight_model.cfg");
+    EXPECT_EQ(readAircraftFile(c.file), c.inAircraftFile) << "aircraft.cfg: " << c.what;
   }
 }
 

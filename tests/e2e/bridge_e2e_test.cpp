@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
+#include "bridge/aircraft_packages.h"
 #include "bridge/shared_state.h"
 #include "bridge/sim_catalogue.h"
+#include "platform/known_folders.h"
 #include "simlink/wire.h"
 #include "tests/e2e/bridge_fixture.h"
 #include "tools/client/client_tool.h"
@@ -258,6 +263,51 @@ TEST_F(Aircraft, ChangingAircraftBringsItsFlapAngles) {
       [&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 40.0; }, seconds(20)))
       << "the new aircraft's flap angles never appeared";
   EXPECT_GT(record.flapMaxDetentAngleDeg, 0.0);
+}
+
+// The emulator reports its aircraft as the simulator does, by a relative path
+// inside its packages; the bridge finds the packages through the Steam
+// edition's UserCfg.opt. Its copy of the packages lacks the turboprop, as a
+// packages folder lacks an aircraft it cannot read (an encrypted one, or one
+// on another PC).
+TEST_F(Aircraft, PackagedAircraftBringsItsFlapAnglesAndAMissingOneKeepsThem) {
+  namespace fs = std::filesystem;
+  const fs::path shipped = fs::path(std::getenv("ORVXLINK_SOURCE_DIR")) / "tools" / "sim" / "packages";
+  const fs::path simulatorPackages = fs::path(scratch_) / "simulator packages";
+  const fs::path bridgePackages = fs::path(scratch_) / "Bridge Packages (copy)";
+  fs::copy(shipped, simulatorPackages, fs::copy_options::recursive);
+  fs::copy(shipped, bridgePackages, fs::copy_options::recursive);
+  fs::remove_all(bridgePackages / "Official/OneStore/orvx-aircraft/SimObjects/Airplanes/orvx_turboprop");
+  std::string roaming;
+  ASSERT_TRUE(roamingAppDataFolder(roaming));
+  fs::create_directories(fs::path(roaming) / "Microsoft Flight Simulator");
+  std::ofstream(fs::path(roaming) / "Microsoft Flight Simulator" / "UserCfg.opt")
+      << "Version 63\nInstalledPackagesPath \"" << bridgePackages.string() << "\"\n";
+  setAircraftPackagesFolder("");
+
+  simemu::SimEmulatorOptions options = tcpEmulator();
+  options.packagesRoot = simulatorPackages.string();
+  startEmulator(options);
+  ASSERT_EQ(emulator_->aircraftFilePath(), "SimObjects\\Airplanes\\orvx_jet\\aircraft.CFG");
+  pointBridgeAtEmulatorTcp();
+  startBridgeHere();
+  std::unique_ptr<AppClient> app = connectApp();
+  ASSERT_TRUE(app);
+  // The Community flap kit replaces the official jet: detents 0, 2, 10, 20,
+  // 32, 45 in its flight_model.cfg, with "; remarks"; five is the highest.
+  FlightRecord record{};
+  ASSERT_TRUE(
+      eventually([&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg == 45.0; }, seconds(20)))
+      << "the packaged aircraft's flap angles never appeared; last " << record.flapMaxDetentAngleDeg;
+
+  // The turboprop's highest detent is 3: still looked up in the jet's table
+  // (20), not the turboprop's own (35), which the bridge cannot find.
+  std::string error;
+  ASSERT_TRUE(emulator_->selectAircraft("orvx_turboprop", &error)) << error;
+  ASSERT_TRUE(
+      eventually([&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 45.0; }, seconds(20)))
+      << "the aircraft change never reached the record";
+  EXPECT_EQ(record.flapMaxDetentAngleDeg, 20.0);
 }
 
 class Transport : public BridgeEndToEnd {};

@@ -46,6 +46,41 @@ TEST(SimAircraftTest, ShippedAircraftHaveDistinctFlapDetentsFromTheirOwnFiles) {
   EXPECT_EQ(simemu::listAircraft(aircraftRoot()), (std::vector<std::string>{"orvx_jet", "orvx_turboprop"}));
 }
 
+// From the package tree the Community add-on wins over the official
+// aircraft of the same folder, whatever the case, and every aircraft is
+// reported by its relative path inside the packages.
+TEST(SimAircraftTest, PackagedAircraftAreReportedAsTheSimulatorReportsThem) {
+  simemu::SimEmulatorOptions options = testOptions();
+  options.packagesRoot = packagesRoot();
+  options.aircraftName = "ORVX_JET";
+  std::unique_ptr<simemu::SimEmulator> emulator = startEmulator(options);
+  ASSERT_TRUE(emulator);
+  struct Case {
+    const char* name;
+    const char* reported;
+    const char* title;
+    int highestDetent;
+  };
+  const Case cases[] = {
+      {"ORVX_JET", "SimObjects\\Airplanes\\ORVX_JET\\aircraft.CFG", "Orvx Jet 320 Demo STOL Kit", 5},
+      {"orvx_turboprop", "SimObjects\\Airplanes\\orvx_turboprop\\aircraft.CFG", "Orvx TP-72 Demo", 3},
+      {"Orvx_Jet", "SimObjects\\Airplanes\\Orvx_Jet\\aircraft.CFG", "Orvx Jet 320 Demo STOL Kit", 5},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    if (std::string(c.name) != options.aircraftName) {
+      ASSERT_TRUE(emulator->selectAircraft(c.name, &error)) << error;
+    }
+    EXPECT_EQ(emulator->aircraftFilePath(), c.reported);
+    EXPECT_EQ(emulator->snapshot().title, c.title);
+    EXPECT_EQ(emulator->snapshot().flapsHandleCount, c.highestDetent) << c.name;
+  }
+  std::string error;
+  EXPECT_FALSE(emulator->selectAircraft("orvx_glider", &error));
+  EXPECT_NE(error.find("orvx_glider"), std::string::npos) << error;
+  EXPECT_EQ(emulator->aircraftNames(), (std::vector<std::string>{"Orvx_Jet", "orvx_turboprop"}));
+}
+
 TEST(SimAircraftTest, AircraftWhosePathDoesNotFitItsFieldIsRefused) {
   namespace fs = std::filesystem;
   fs::path root = fs::temp_directory_path() / "orvx-sim-long-path";

@@ -8,10 +8,12 @@
 
 namespace simtest {
 
-std::string aircraftRoot() {
+std::string packagesRoot() {
   const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
-  return std::string(source != nullptr ? source : ".") + "/tools/sim/aircraft";
+  return std::string(source != nullptr ? source : ".") + "/tools/sim/packages";
 }
+
+std::string aircraftRoot() { return packagesRoot() + "/Official/OneStore/orvx-aircraft/SimObjects/Airplanes"; }
 
 std::string uniquePipeName() {
   static std::atomic<int> counter{0};

@@ -9,6 +9,8 @@
 
 namespace simtest {
 
+// The emulator's shipped package tree, and its folder of official aircraft.
+std::string packagesRoot();
 std::string aircraftRoot();
 std::string uniquePipeName();
 // Options for a test emulator: TCP on an ephemeral loopback port, no pipe,

@@ -65,6 +65,44 @@ TEST_F(LinkConfigTest, DisableNagleIsSwitchedOffAgainByALaterFile) {
   EXPECT_FALSE(configFor(0).disableNagle);
 }
 
+// Numbers are read as the Windows C runtime's atoi reads them: optional
+// sign, decimal digits up to the first other character, and a value beyond
+// the int range held at INT_MAX or INT_MIN. The receive limit takes that int
+// as an unsigned number, so a negative one is a very large limit.
+TEST_F(LinkConfigTest, NumbersAreReadAsAtoiWithValuesBeyondTheIntRangeHeldAtItsEnds) {
+  struct Case {
+    const char* text;
+    uint32_t maxReceiveSize;
+    bool disableNagle;
+  };
+  const Case cases[] = {
+      {"100000", 100000u, true},
+      {"+100000", 100000u, true},
+      {"100000abc", 100000u, true},
+      {"0x100000", 41088u, false},  // "0", then a letter
+      {"abc", 41088u, false},
+      {"-0", 41088u, false},
+      {"2147483647", 2147483647u, true},
+      {"2147483648", 2147483647u, true},
+      {"4294967296", 2147483647u, true},  // 2^32: not 0
+      {"99999999999", 2147483647u, true},
+      {"99999999999999999999999999", 2147483647u, true},
+      {"-1", 0xFFFFFFFFu, true},
+      {"-2147483648", 0x80000000u, true},
+      {"-2147483649", 0x80000000u, true},
+      {"-4294967297", 0x80000000u, true},  // not -1
+      {"-99999999999999999999", 0x80000000u, true},
+  };
+  for (const Case& c : cases) {
+    const std::string text = c.text;
+    folders.writeConfig(folders.currentDirectory(),
+                        "[SimConnect]\nMaxReceiveSize=" + text + "\nDisableNagle=" + text + "\n");
+    const LinkConfig config = configFor(0);
+    EXPECT_EQ(config.maxReceiveSize, c.maxReceiveSize) << "MaxReceiveSize=" << text;
+    EXPECT_EQ(config.disableNagle, c.disableNagle) << "DisableNagle=" << text;
+  }
+}
+
 TEST_F(LinkConfigTest, RegistryPortIsTakenOnlyWhilePortIsEmpty) {
   folders.setRegistryPort(IpVersion::kIpv4, "5001");
   folders.setRegistryPort(IpVersion::kIpv6, "5002");

@@ -147,6 +147,17 @@ std::string deadTcpPort(IpVersion version) {
   return bound ? bound->portText() : std::string("1");
 }
 
+std::string ipv4ConfigLines(const ScriptedSimulator& simulator) {
+  return "Protocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator.portText() + "\n";
+}
+
+std::unique_ptr<ScriptedSimulator> serveConfiguredIpv4(const ScratchFolders& folders) {
+  auto simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  if (simulator != nullptr)
+    folders.writeConfig(folders.currentDirectory(), "[SimConnect]\n" + ipv4ConfigLines(*simulator));
+  return simulator;
+}
+
 // --- Byte images ---------------------------------------------------------------
 
 void putU32(Bytes& bytes, size_t offset, uint32_t value) { std::memcpy(bytes.data() + offset, &value, 4); }

@@ -87,6 +87,14 @@ class ScriptedSimulator {
 // A port nobody listens on (bound once, then released).
 std::string deadTcpPort(IpVersion version);
 
+// The configuration lines that point a link at the simulator over IPv4 on
+// the loopback.
+std::string ipv4ConfigLines(const ScriptedSimulator& simulator);
+// A simulator served over IPv4 on the loopback, with the default section of
+// the current directory's configuration pointing at it; null when IPv4 is
+// not available here.
+std::unique_ptr<ScriptedSimulator> serveConfiguredIpv4(const ScratchFolders& folders);
+
 // --- Byte images -------------------------------------------------------------
 void putU32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t getU32(const Bytes& bytes, size_t offset);

@@ -3,6 +3,7 @@
 // closing.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "link_test_support.h"
@@ -33,7 +34,7 @@ class LinkTransportTest : public ::testing::TestWithParam<Transport> {
     if (GetParam() == Transport::kTcp) {
       simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
       ASSERT_NE(simulator, nullptr);
-      config += "Protocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n";
+      config += ipv4ConfigLines(*simulator);
     } else {
       const std::string pipeName = uniqueName("orvx-transport");
       simulator = ScriptedSimulator::onPipe(localPipePath(pipeName));
@@ -147,6 +148,92 @@ TEST_P(LinkTransportTest, PeerCloseFailsTheLinkWithTheTransportsCode) {
   }
 }
 
+// The simulator sends a message and then fails the link while the dispatch
+// procedure is still busy with the message before it: the dispatch call that
+// reports the failure must have delivered that message too.
+enum class LateFault { kOversizedMessage, kPeerClose };
+
+struct LateFaultContext {
+  ScriptedSimulator* simulator;
+  ClientClient* link;
+  LateFault fault;
+  Bytes late;
+  DispatchLog log;
+};
+
+void sendLateMessageThenFail(SIMCONNECT_RECV* data, DWORD size, void* context) {
+  auto& c = *static_cast<LateFaultContext*>(context);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(data);
+  c.log.messages.emplace_back(bytes, bytes + size);
+  if (c.log.messages.size() != 1) return;
+  if (c.fault == LateFault::kOversizedMessage) {
+    Bytes oversized(8, 0);
+    putU32(oversized, 0, 41089);
+    EXPECT_TRUE(c.simulator->send(concat({c.late, oversized})));
+  } else {
+    EXPECT_TRUE(c.simulator->send(c.late));
+    c.simulator->closeConnection();
+  }
+  EXPECT_TRUE(eventually([&c] { return c.link->linkFailed(); })) << "the simulator's fault never failed the link";
+}
+
+TEST_P(LinkTransportTest, DispatchReportingAFailureHasDeliveredEverythingQueuedBeforeIt) {
+  for (const LateFault fault : {LateFault::kOversizedMessage, LateFault::kPeerClose}) {
+    SCOPED_TRACE(fault == LateFault::kOversizedMessage ? "oversized message" : "peer close");
+    open();
+    LateFaultContext context{simulator.get(), static_cast<ClientClient*>(link), fault,
+                             simulatorMessage(20, SIMCONNECT_RECV_ID_EVENT, 30), DispatchLog{}};
+    const Bytes first = simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 31);
+    ASSERT_TRUE(simulator->send(first));
+    HRESULT result = kSimConnectOk;
+    EXPECT_TRUE(eventually([&] {
+      result = SimConnect_CallDispatch(link, sendLateMessageThenFail, &context);
+      return result < 0;
+    })) << "no dispatch reported the failure";
+    EXPECT_EQ(context.log.messages, (std::vector<Bytes>{first, context.late}));
+    EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    link = nullptr;
+  }
+}
+
+// A procedure that closes its own link is given nothing more of the batch,
+// and its close neither waits for the link object the dispatch call still
+// holds nor leaves the socket library started.
+struct ClosingContext {
+  HANDLE link;
+  int calls = 0;
+  HRESULT closeResult = kSimConnectFail;
+  std::chrono::steady_clock::duration closeTook{};
+};
+
+void closeOwnLink(SIMCONNECT_RECV*, DWORD, void* context) {
+  auto& c = *static_cast<ClosingContext*>(context);
+  if (++c.calls != 1) return;
+  const auto start = std::chrono::steady_clock::now();
+  c.closeResult = SimConnect_Close(c.link);
+  c.closeTook = std::chrono::steady_clock::now() - start;
+}
+
+TEST_P(LinkTransportTest, ClosingTheLinkInsideItsDispatchProcedureIsPromptAndEndsTheBatch) {
+  open();
+  ASSERT_TRUE(simulator->send(
+      concat({simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 40), simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 41),
+              simulatorMessage(16, SIMCONNECT_RECV_ID_EVENT, 42)})));
+  auto* client = static_cast<ClientClient*>(link);
+  ASSERT_TRUE(eventually([client] { return client->queuedMessageCount() == 3; }));
+  ClosingContext context{link};
+  link = nullptr;  // closed by the procedure
+  EXPECT_EQ(SimConnect_CallDispatch(context.link, closeOwnLink, &context), kSimConnectOk);
+  EXPECT_EQ(context.calls, 1);
+  EXPECT_EQ(context.closeResult, kSimConnectOk);
+  // The close pauses 100 ms; the object wait it must skip lasts 5 s.
+  EXPECT_LT(context.closeTook, std::chrono::seconds(2));
+  EXPECT_EQ(openLinkCount(), 0);
+  EXPECT_EQ(liveClientObjectCount(), 0) << "the dispatch call returned before the last link object was freed";
+  EXPECT_FALSE(linkSocketsStarted());
+  EXPECT_TRUE(simulator->sawClientClose());
+}
+
 TEST_P(LinkTransportTest, PacketHandedOverAfterTheFailureIsDroppedUnwritten) {
   open();
   simulator->closeConnection();
@@ -201,10 +288,8 @@ TEST_P(LinkTransportTest, CloseAcceptsLiveHandlesAndRefusesNull) {
 TEST(LinkSocketLibraryTest, OnlyTheLastLinkToCloseCleansTheSocketLibraryUp) {
   ScratchFolders folders;
   ASSERT_TRUE(folders.ready());
-  auto simulator = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  auto simulator = serveConfiguredIpv4(folders);
   ASSERT_NE(simulator, nullptr);
-  folders.writeConfig(folders.currentDirectory(),
-                      "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" + simulator->portText() + "\n");
   HANDLE first = nullptr;
   HANDLE second = nullptr;
   ASSERT_EQ(SimConnect_Open(&first, "One", nullptr, 0, nullptr, 0), kSimConnectOk);

@@ -46,9 +46,14 @@ EmulatorCore::EmulatorCore() = default;
 EmulatorCore::~EmulatorCore() = default;
 
 bool EmulatorCore::selectAircraft(const std::string& root, const std::string& name, std::string* error, Outbox* out) {
+  return selectAircraftAs(root, name, std::string(), error, out);
+}
+
+bool EmulatorCore::selectAircraftAs(const std::string& root, const std::string& name, const std::string& reportedPath,
+                                    std::string* error, Outbox* out) {
   AircraftProfile profile;
   if (!loadAircraftProfile(root, name, &profile, error)) return false;
-  profile.configPath = reportedAircraftPath(profile.configPath);
+  profile.configPath = reportedPath.empty() ? reportedAircraftPath(profile.configPath) : reportedPath;
   if (profile.configPath.size() >= kPathFieldSize) {
     // A cut path would name another file; refuse rather than mislead.
     if (error != nullptr) *error = "aircraft path longer than 259 characters: " + profile.configPath;

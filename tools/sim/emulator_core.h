@@ -58,6 +58,10 @@ class EmulatorCore {
   // file-name event. False with a reason when the aircraft cannot be loaded or
   // its path does not fit the 260-byte path field.
   bool selectAircraft(const std::string& root, const std::string& name, std::string* error, Outbox* out);
+  // The same, but the aircraft is reported by `reportedPath` (as the
+  // simulator reports a packaged aircraft) instead of its full path.
+  bool selectAircraftAs(const std::string& root, const std::string& name, const std::string& reportedPath,
+                        std::string* error, Outbox* out);
 
   void addClient(int id, const std::string& transport);
   void removeClient(int id);

@@ -48,6 +48,10 @@ bool applyValueOption(const std::string& option, const std::string& value, SimEm
     o->aircraftRoot = value;
     return !value.empty();
   }
+  if (option == "--packages") {
+    o->packagesRoot = value;
+    return !value.empty();
+  }
   if (option == "--frame-kind" && parseNumber(value, 4, 7, &number) && (number == 4 || number == 7)) {
     o->frameEventKind = number == 4 ? FrameEventKind::kPlainEvent : FrameEventKind::kFrameEvent;
     return true;
@@ -57,7 +61,7 @@ bool applyValueOption(const std::string& option, const std::string& value, SimEm
 
 bool takesValue(const std::string& option) {
   for (const char* known : {"--port", "--ipv6-port", "--pipe", "--rate", "--fixed-step", "--start-time", "--log",
-                            "--aircraft", "--aircraft-dir", "--frame-kind"}) {
+                            "--aircraft", "--aircraft-dir", "--packages", "--frame-kind"}) {
     if (option == known) return true;
   }
   return false;
@@ -108,7 +112,9 @@ const char* simUsageText() {
          "  --start-time S    start the flight S seconds into its script\n"
          "  --frame-kind K    send Frame as event kind 7 (default) or 4\n"
          "  --aircraft NAME   aircraft folder to fly (default orvx_jet)\n"
-         "  --aircraft-dir D  folder of aircraft folders\n"
+         "  --aircraft-dir D  folder of aircraft folders, reported by their full paths\n"
+         "  --packages D      take aircraft from the package tree D (Community, Official) and\n"
+         "                    report them as the simulator does: SimObjects\\Airplanes\\NAME\\aircraft.CFG\n"
          "  --log FILE        append every request to FILE as JSON lines\n"
          "  --version         show the version and end\n"
          "  --help            show this text and end\n"

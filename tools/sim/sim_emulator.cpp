@@ -10,6 +10,7 @@
 #include "simlink/simconnect.h"
 #include "simlink/wire.h"
 #include "tools/sim/client_connection.h"
+#include "tools/sim/package_tree.h"
 
 namespace simemu {
 
@@ -25,16 +26,20 @@ bool folderExists(const std::string& path) {
 }  // namespace
 
 // Beside the program (the build tree, the Windows zip), then where the
-// Linux packages put them (PREFIX/share/orvxlink/aircraft for PREFIX/bin).
-std::string defaultAircraftRoot() {
+// Linux packages put it (PREFIX/share/orvxlink/packages for PREFIX/bin).
+std::string defaultPackagesRoot() {
   const std::string folder = executableFolder();
-  const std::string besideProgram = folder + "/aircraft";
+  const std::string besideProgram = folder + "/packages";
   if (!folder.empty() && folderExists(besideProgram)) return besideProgram;
-  const std::string installed = folder + "/../share/orvxlink/aircraft";
+  const std::string installed = folder + "/../share/orvxlink/packages";
   if (!folder.empty() && folderExists(installed)) return installed;
   const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
-  if (source != nullptr && source[0] != '\0') return std::string(source) + "/tools/sim/aircraft";
-  return "tools/sim/aircraft";
+  if (source != nullptr && source[0] != '\0') return std::string(source) + "/tools/sim/packages";
+  return "tools/sim/packages";
+}
+
+std::string defaultAircraftRoot() {
+  return defaultPackagesRoot() + "/Official/OneStore/orvx-aircraft/SimObjects/Airplanes";
 }
 
 std::string pipePathFromName(const std::string& name) {
@@ -55,7 +60,7 @@ bool SimEmulator::start(std::string* error) {
   if (running_.load()) return true;
   if (options_.aircraftRoot.empty()) options_.aircraftRoot = defaultAircraftRoot();
   Outbox ignored;
-  if (!core_.selectAircraft(options_.aircraftRoot, options_.aircraftName, error, &ignored)) return false;
+  if (!loadAircraft(options_.aircraftName, error, &ignored)) return false;
   core_.advanceScript(options_.startSeconds);
   if (!options_.requestLogPath.empty() && !core_.openRequestLog(options_.requestLogPath, error)) return false;
   core_.keepRequests(options_.requestsKept);
@@ -226,11 +231,26 @@ void SimEmulator::reapFinishedClients() {
   }
 }
 
-std::vector<std::string> SimEmulator::aircraftNames() const { return listAircraft(options_.aircraftRoot); }
+std::vector<std::string> SimEmulator::aircraftNames() const {
+  return options_.packagesRoot.empty() ? listAircraft(options_.aircraftRoot)
+                                       : listPackagedAircraft(options_.packagesRoot);
+}
+
+bool SimEmulator::loadAircraft(const std::string& name, std::string* error, Outbox* out) {
+  if (options_.packagesRoot.empty()) return core_.selectAircraft(options_.aircraftRoot, name, error, out);
+  PackagedAircraft found;
+  if (!findPackagedAircraft(options_.packagesRoot, name, &found)) {
+    if (error != nullptr) *error = "no package under " + options_.packagesRoot + " holds aircraft " + name;
+    return false;
+  }
+  // Reported with the name as asked for, which may differ in case from the
+  // folder on disk, as the simulator's own names may.
+  return core_.selectAircraftAs(found.airplanesFolder, found.folderName, virtualAircraftPath(name), error, out);
+}
 
 bool SimEmulator::selectAircraft(const std::string& name, std::string* error) {
   Outbox out;
-  if (!core_.selectAircraft(options_.aircraftRoot, name, error, &out)) return false;
+  if (!loadAircraft(name, error, &out)) return false;
   deliver(out);
   return true;
 }

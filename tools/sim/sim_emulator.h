@@ -45,8 +45,12 @@ struct SimEmulatorOptions {
   double startSeconds = 0;
   FrameEventKind frameEventKind = FrameEventKind::kFrameEvent;
 
-  // Aircraft: folders with an aircraft.cfg under aircraftRoot.
+  // Aircraft: folders with an aircraft.cfg under aircraftRoot, reported by
+  // their full path. When packagesRoot is set instead, aircraft are taken
+  // from that package tree (package_tree.h) and reported as the simulator
+  // reports them, by their relative path inside the packages.
   std::string aircraftRoot;
+  std::string packagesRoot;
   std::string aircraftName = "orvx_jet";
 
   // When set, every request is also appended to this file as a JSON line.
@@ -129,6 +133,7 @@ class SimEmulator {
   bool waitForRequests(uint32_t kind, size_t count, unsigned timeoutMs) const;
 
  private:
+  bool loadAircraft(const std::string& name, std::string* error, Outbox* out);
   bool startListeners(std::string* error);
   void acceptLoop(StreamListener* listener, const std::string& transport);
   void clockLoop();
@@ -164,10 +169,12 @@ class SimEmulator {
 
 namespace simemu {
 
-// Where the shipped aircraft folders are: "aircraft" beside the running
-// program (the build copies them there), else tools/sim/aircraft under the
-// source tree named by ORVXLINK_SOURCE_DIR, else that path relative to the
-// current directory.
+// Where the shipped package tree is: "packages" beside the running program
+// (the build copies it there), else tools/sim/packages under the source tree
+// named by ORVXLINK_SOURCE_DIR, else that path relative to the current
+// directory.
+std::string defaultPackagesRoot();
+// The folder of the shipped official aircraft inside that tree.
 std::string defaultAircraftRoot();
 
 // A pipe path from a name: "\\.\pipe\NAME" unless it already is a path.
