@@ -218,7 +218,3 @@ void readAircraftConfig() {
     storedTable() = angles;
   }
 }
-
-void resetFlapDetentTableForTest() { storedTable().fill(0.0f); }
-
-void setFlapDetentTableForTest(const FlapDetentTable& table) { storedTable() = table; }

@@ -41,8 +41,3 @@ const FlapDetentTable& flapDetentTable();
 // Besides those files it reads only the simulator's UserCfg.opt and the
 // packages folder's listing; it writes nothing and logs nothing.
 void readAircraftConfig();
-
-// Test hooks: put the table back to its process-start state (all 0.0), or
-// set it outright.
-void resetFlapDetentTableForTest();
-void setFlapDetentTableForTest(const FlapDetentTable& table);

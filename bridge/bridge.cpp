@@ -76,8 +76,6 @@ void runSimSession() {
   endSession();
 }
 
-void setAppPortForTest(uint16_t port) { setListenerPort(port); }
-
 void stopBridge() {
   sessionRunning.store(false);
   if (sessionThread.joinable()) sessionThread.join();

@@ -4,8 +4,6 @@
 // program's main thread (the UI thread on Windows).
 #pragma once
 
-#include <cstdint>
-
 // Resets the records, starts the socket library and the session thread.
 // Always returns true; a thread that cannot be created throws
 // std::system_error (the program cannot run without it).
@@ -18,7 +16,3 @@ void stopBridge();
 
 // Body of the session thread.
 void runSimSession();
-
-// Test hook: the port the app listener binds when the first data block
-// arrives (the program always uses 5193). Call before startBridge.
-void setAppPortForTest(uint16_t port);

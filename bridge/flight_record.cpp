@@ -229,9 +229,3 @@ int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeou
   s.built.wait_for(hold, timeout, [&] { return s.buildCounter != seen; });
   return s.buildCounter;
 }
-
-void setFlightBuildCounterForTest(int32_t counter) {
-  SharedFlightRecord& s = shared();
-  std::lock_guard<std::mutex> hold(s.lock);
-  s.buildCounter = counter;
-}

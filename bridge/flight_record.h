@@ -183,9 +183,7 @@ static_assert(sizeof(FlightRecord) == kFlightRecordSize, "the flight-data record
 constexpr char kFlightRecordTag[] = "ORVX30";
 
 // Next value of the build counter: 0, 1, ..., 2147483646, 0, ...
-constexpr int32_t advanceBuildCounter(int32_t counter) {
-  return counter >= 2147483646 ? 0 : counter + 1;
-}
+constexpr int32_t advanceBuildCounter(int32_t counter) { return counter >= 2147483646 ? 0 : counter + 1; }
 
 // Writes the start-up image into both the shared and the working record and
 // sets the build counter to 0. Called by bridge start-up before any other
@@ -211,6 +209,3 @@ int32_t flightBuildCounter();
 // Waits until the build counter differs from `seen` or `timeout` has passed,
 // whichever comes first, and returns the counter then. Any thread.
 int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout);
-
-// Test hook: sets the build counter (as if that many builds had happened).
-void setFlightBuildCounterForTest(int32_t counter);

@@ -14,7 +14,7 @@
 // says; it need not be aligned.
 void buildFlightRecord(const uint8_t* block);
 
-// --- Helpers, exposed for tests ------------------------------------------------
+// --- The conversions a build uses (pure functions, any thread) ----------------
 
 // Brings an angle into [0, 360) by adding 360 while it is negative, then
 // subtracting 360 while it is 360 or more (one turn at a time, not a

@@ -11,5 +11,6 @@
 
 void onSimMessage(SIMCONNECT_RECV* message, DWORD size, void* context);
 
-// The port the listener binds (5193 unless a test changed it).
+// The port the app listener binds when the first data block arrives: kAppPort
+// unless set otherwise before the bridge starts (tests use a free port).
 void setListenerPort(uint16_t port);

@@ -39,6 +39,21 @@ bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutM
 // came.
 bool addressLineView(StatusDisplay* display, std::string* text, unsigned timeoutMs);
 
+// True where each view is one frame the program drew (POSIX), so views can be
+// counted; false where a view is the text at the moment of reading (Win32).
+bool statusViewsAreFrames();
+
+// The window styles as the system reports them for the dialog and its two
+// controls (GetWindowLong GWL_STYLE and GWL_EXSTYLE). Win32 only; POSIX has
+// no window: false.
+struct StatusWindowStyles {
+  uint32_t dialog = 0;
+  uint32_t dialogExtended = 0;
+  uint32_t exitButton = 0;     // control 1, "Exit"
+  uint32_t statusControl = 0;  // control 1000
+};
+bool readStatusWindowStyles(StatusDisplay* display, StatusWindowStyles* styles);
+
 // The ways a user ends the program. POSIX: the keys q, Escape and Ctrl-C;
 // Win32: the "Exit" button, the Escape key and the caption's close box.
 enum class ExitGesture { kExitButton, kEscapeKey, kCloseBox };

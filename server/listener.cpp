@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "log/log.h"
 #include "platform/clock.h"
@@ -40,8 +41,7 @@ std::thread& listenerThread() {
 
 std::atomic<uint16_t> boundPort{0};
 
-std::mutex drainedLock;
-std::vector<uint16_t> drainedPeerPorts;
+std::atomic<ServingThreadJoinedObserver> joinedObserver{nullptr};
 
 Ipv4Address bindAddress(const char* text) {
   return std::strcmp(text, "ANY") == 0 ? kIpv4AnyAddress : ipv4AddressFromText(text);
@@ -143,8 +143,9 @@ void acceptConnections(TcpSocket listeningSocket, ServingThreads& servingThreads
 // the stop path releases them.
 void joinServingThreads(ServingThreads& servingThreads) {
   const std::vector<uint16_t> joined = servingThreads.joinAll();
-  std::lock_guard<std::mutex> hold(drainedLock);
-  drainedPeerPorts.insert(drainedPeerPorts.end(), joined.begin(), joined.end());
+  if (ServingThreadJoinedObserver observer = joinedObserver.load()) {
+    for (uint16_t peerPort : joined) observer(peerPort);
+  }
 }
 
 }  // namespace
@@ -162,10 +163,6 @@ bool startListenerThread(uint16_t port) {
   if (thread.joinable()) thread.join();  // an earlier listener that has ended
   resetListeningState();
   resetConnectionRegistry();
-  {
-    std::lock_guard<std::mutex> hold(drainedLock);
-    drainedPeerPorts.clear();
-  }
   listenerRunning.store(true);
   try {
     thread = std::thread(runListener, port);
@@ -187,7 +184,4 @@ void stopListener() {
 
 uint16_t listenerBoundPort() { return boundPort.load(); }
 
-std::vector<uint16_t> drainedPeerPortsForTest() {
-  std::lock_guard<std::mutex> hold(drainedLock);
-  return drainedPeerPorts;
-}
+void observeServingThreadJoins(ServingThreadJoinedObserver observer) { joinedObserver.store(observer); }

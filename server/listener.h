@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "bridge/shared_state.h"
 
@@ -32,6 +31,8 @@ void stopListener();
 // Lets tests start a listener on port 0.
 uint16_t listenerBoundPort();
 
-// Test hook: the peer ports of the serving threads the last drain joined, in
-// the order it joined them.
-std::vector<uint16_t> drainedPeerPortsForTest();
+// Told about each serving thread the drain has joined, with its app's port,
+// in the order of joining; called on the listener thread. None unless set.
+// Set it while no listener runs.
+using ServingThreadJoinedObserver = void (*)(uint16_t peerPort);
+void observeServingThreadJoins(ServingThreadJoinedObserver observer);

@@ -11,6 +11,7 @@
 #include "bridge/flight_record_builder.h"
 #include "bridge/settings_record.h"
 #include "bridge/sim_catalogue.h"
+#include "tests/bridge/flap_table_loader.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void setUp() {
   FlapDetentTable flaps;
   flaps.fill(kNoFlapAngle);
   flaps[0] = 0.0f, flaps[1] = 5.0f, flaps[2] = 15.0f, flaps[3] = 30.0f;
-  setFlapDetentTableForTest(flaps);
+  loadFlapDetentTable(flaps);
 }
 
 void BM_BuildAndRelayPlanPerFrame(benchmark::State& state) {

@@ -124,6 +124,10 @@ bool waitStatusDisplayExit(StatusDisplay* display, unsigned timeoutMs, int* exit
   return true;
 }
 
+bool statusViewsAreFrames() { return true; }
+
+bool readStatusWindowStyles(StatusDisplay*, StatusWindowStyles*) { return false; }
+
 bool captureStatusImage(StatusDisplay*, StatusImage*) { return false; }
 
 void closeStatusDisplay(StatusDisplay* display) {

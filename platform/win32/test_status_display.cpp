@@ -203,6 +203,19 @@ bool waitStatusDisplayExit(StatusDisplay* display, unsigned timeoutMs, int* exit
   return waitForChildProgram(display->info.hProcess, timeoutMs, exitStatus);
 }
 
+bool statusViewsAreFrames() { return false; }
+
+bool readStatusWindowStyles(StatusDisplay* display, StatusWindowStyles* styles) {
+  const HWND exitButton = GetDlgItem(display->dialog, IDOK);
+  const HWND status = GetDlgItem(display->dialog, kStatusControlId);
+  if (exitButton == nullptr || status == nullptr) return false;
+  styles->dialog = static_cast<uint32_t>(GetWindowLongW(display->dialog, GWL_STYLE));
+  styles->dialogExtended = static_cast<uint32_t>(GetWindowLongW(display->dialog, GWL_EXSTYLE));
+  styles->exitButton = static_cast<uint32_t>(GetWindowLongW(exitButton, GWL_STYLE));
+  styles->statusControl = static_cast<uint32_t>(GetWindowLongW(status, GWL_STYLE));
+  return true;
+}
+
 bool captureStatusImage(StatusDisplay* display, StatusImage* image) { return copyFromScreen(display->dialog, image); }
 
 void closeStatusDisplay(StatusDisplay* display) {

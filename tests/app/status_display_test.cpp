@@ -179,6 +179,44 @@ TEST_F(StatusDisplayTest, EmptyUntilTheFirstRefreshThenNoClientsAndWaitingForThe
   EXPECT_THAT(waitForStatus(display.get(), kWaitingStatus, kStatusMs), HasSubstr(kWaitingStatus));
 }
 
+// Twice a second: over three seconds about six frames, where a period of a
+// second or a quarter of one would show three or twelve.
+TEST_F(StatusDisplayTest, StatusIsRedrawnEvery500Milliseconds) {
+  if (!statusViewsAreFrames()) GTEST_SKIP() << "the window's text cannot tell one refresh from the next";
+  DisplayHandle display = openProgram(folder_);
+  ASSERT_NE(display, nullptr);
+  ASSERT_THAT(waitForStatus(display.get(), kWaitingStatus, kStatusMs), HasSubstr(kWaitingStatus));
+  const auto start = std::chrono::steady_clock::now();
+  int frames = 0;
+  std::string text;
+  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(6 * kRefreshMs)) {
+    if (nextStatusView(display.get(), &text, 100)) ++frames;
+  }
+  EXPECT_GE(frames, 4);
+  EXPECT_LE(frames, 9);
+}
+
+// The dialog as its template makes it, read back from the running window.
+TEST_F(StatusDisplayTest, WindowHasTheTemplatesStyles) {
+  DisplayHandle display = openProgram(folder_);
+  ASSERT_NE(display, nullptr);
+  StatusWindowStyles styles;
+  if (!readStatusWindowStyles(display.get(), &styles)) GTEST_SKIP() << "no window here";
+  // Window and control style bits as the platform publishes them.
+  constexpr uint32_t kPopup = 0x80000000u, kVisible = 0x10000000u, kCaption = 0x00C00000u, kSysMenu = 0x00080000u,
+                     kThickFrame = 0x00040000u, kMinimizeBox = 0x00020000u, kMaximizeBox = 0x00010000u,
+                     kAppWindow = 0x00040000u, kTabStop = 0x00010000u, kGroup = 0x00020000u, kChild = 0x40000000u;
+  constexpr uint32_t kDefPushButton = 0x1u, kButtonTypeMask = 0xFu, kLeftText = 0x0u, kStaticTypeMask = 0x1Fu;
+  const uint32_t wanted = kPopup | kVisible | kCaption | kSysMenu | kThickFrame;
+  EXPECT_EQ(styles.dialog & wanted, wanted) << std::hex << styles.dialog;
+  EXPECT_EQ(styles.dialog & (kMinimizeBox | kMaximizeBox), 0u) << "no minimise or maximise box";
+  EXPECT_EQ(styles.dialogExtended & kAppWindow, kAppWindow) << "shown on the task bar";
+  EXPECT_EQ(styles.exitButton & kButtonTypeMask, kDefPushButton) << std::hex << styles.exitButton;
+  EXPECT_EQ(styles.exitButton & (kChild | kVisible | kTabStop), kChild | kVisible | kTabStop);
+  EXPECT_EQ(styles.statusControl & kStaticTypeMask, kLeftText) << std::hex << styles.statusControl;
+  EXPECT_EQ(styles.statusControl & (kChild | kVisible | kGroup), kChild | kVisible | kGroup);
+}
+
 TEST_F(StatusDisplayTest, ExitEscapeAndCloseEachStopTheProgramWithStatusZero) {
   for (ExitGesture gesture : {ExitGesture::kExitButton, ExitGesture::kEscapeKey, ExitGesture::kCloseBox}) {
     SCOPED_TRACE(static_cast<int>(gesture));

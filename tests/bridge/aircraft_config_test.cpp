@@ -16,6 +16,7 @@
 
 #include "bridge/shared_state.h"
 #include "tests/bridge/aircraft_test_support.h"
+#include "tests/bridge/flap_table_loader.h"
 
 namespace fs = std::filesystem;
 
@@ -32,13 +33,11 @@ class AircraftConfigTest : public ::testing::Test {
                std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" + info->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
-    resetFlapDetentTableForTest();
   }
   void TearDown() override {
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
     aircraftFilePath.clear();
-    resetFlapDetentTableForTest();
   }
 
   void pointAt(const fs::path& folder) { aircraftFilePath = windowsStyle(folder.string()) + "\\aircraft.cfg"; }
@@ -92,14 +91,14 @@ TEST_F(AircraftConfigTest, LineRules) {
        header + "flaps-position.1 =\n= flaps-position.1\nflaps-position.a = 3\nflaps-position = 3\n", angles({})},
   };
   for (const Case& c : cases) {
-    resetFlapDetentTableForTest();
+    ASSERT_TRUE(loadFlapDetentTable(angles({89})));  // each read replaces the whole table
     EXPECT_EQ(readAircraftFile(c.file), c.expected) << c.what;
   }
 }
 
 TEST_F(AircraftConfigTest, TableStaysWithoutAUsablePathOrFile) {
   const FlapDetentTable previous = angles({0, 5, 15});
-  setFlapDetentTableForTest(previous);
+  ASSERT_TRUE(loadFlapDetentTable(previous));
 
   // No backslash: nothing is opened, not even an aircraft.cfg in the working folder.
   const fs::path workingFolder = fs::current_path();
@@ -148,7 +147,6 @@ TEST_F(AircraftConfigTest, FlightModelFileWhenAircraftFileGivesNoAngle) {
   readAircraftConfig();
   EXPECT_EQ(flapDetentTable(), angles({0, 20}));
 
-  resetFlapDetentTableForTest();
   EXPECT_EQ(readAircraftFile(noFlaps), angles({0, 20}));  // aircraft.cfg without flap sections
 
   EXPECT_EQ(readAircraftFile(otherFlaps), angles({3}));  // aircraft.cfg with angles wins
@@ -186,7 +184,7 @@ TEST_F(AircraftConfigTest, RealAircraftFiles) {
       {"wt-cj4", angles({0, 15, 35})},  // a commented-out template line inside the section
   };
   for (const Case& c : cases) {
-    setFlapDetentTableForTest(angles({89}));
+    ASSERT_TRUE(loadFlapDetentTable(angles({89})));
     pointAt(data / c.folder);
     readAircraftConfig();
     EXPECT_EQ(flapDetentTable(), c.expected) << c.folder;

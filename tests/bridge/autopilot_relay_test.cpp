@@ -9,9 +9,11 @@
 #include <cstring>
 #include <limits>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "bridge/settings_record.h"
+#include "tests/bridge/catalogue_reference.h"
 #include "tests/bridge/sim_block.h"
 
 bool operator==(const ClientEventSend& a, const ClientEventSend& b) {
@@ -28,8 +30,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Block offsets of the simulator state the relay compares with.
-constexpr uint32_t kApMaster = 472, kApFlightDirector = 560, kApAltitudeLock = 520, kApAltitudeLockVar = 456,
-                   kApVerticalHoldVar = 464;
+constexpr uint32_t kApMaster = 472, kApAltitudeLock = 520, kApAltitudeLockVar = 456, kApVerticalHoldVar = 464;
 
 ClientEventSend send(uint32_t eventId, int32_t data, uint32_t priority = kStandard) {
   return ClientEventSend{eventId, static_cast<uint32_t>(data), priority};
@@ -73,23 +74,72 @@ TEST(RoundSetting, OutOfRangeSaturatesAndNaNGivesZero) {
   EXPECT_EQ(roundSettingToHundreds(kNaN), 0);
 }
 
-TEST(AutopilotRelay, SwitchIsSentOnlyWhenTheSimulatorDiffers) {
-  const SettingsRecord masterOn = switchRequest(0x1, 124, 1);
-  EXPECT_TRUE(sends(planAutopilotRelay(masterOn, SimBlock().setDouble(kApMaster, 1.0).data())).empty());
-  EXPECT_EQ(sends(planAutopilotRelay(masterOn, SimBlock().data())), std::vector<ClientEventSend>{send(3, 1)});
-
+// The simulator's switch counts as on for any value but zero, NaN included;
+// a switch byte without its change flag, and flags without a switch, do
+// nothing.
+TEST(AutopilotRelay, NaNSwitchIsOnAndUnflaggedSwitchesAreIgnored) {
   const SettingsRecord masterOff = switchRequest(0x1, 124, 0);
-  EXPECT_TRUE(sends(planAutopilotRelay(masterOff, SimBlock().data())).empty());
   EXPECT_EQ(sends(planAutopilotRelay(masterOff, SimBlock().setDouble(kApMaster, kNaN).data())),
-            std::vector<ClientEventSend>{send(3, 0)});  // NaN counts as on
-
-  const SettingsRecord directorOff = switchRequest(0x4, 126, 0);
-  EXPECT_EQ(sends(planAutopilotRelay(directorOff, SimBlock().setDouble(kApFlightDirector, 1.0).data())),
-            std::vector<ClientEventSend>{send(5, 0)});
-
-  // A switch byte without its change flag, and flags without a switch, do nothing.
-  SettingsRecord unflagged = switchRequest(0x3180, 125, 1);  // bits 7, 8, 12, 13
+            std::vector<ClientEventSend>{send(3, 0)});
+  const SettingsRecord unflagged = switchRequest(0x3180, 125, 1);  // bits 7, 8, 12, 13
   EXPECT_TRUE(sends(planAutopilotRelay(unflagged, SimBlock().data())).empty());
+}
+
+// The switch rules written out as apps and the simulator know them: change
+// flag bit, switch byte, the simulator variable compared, the event sent.
+struct SwitchRuleCase {
+  uint32_t bit;
+  size_t switchOffset;
+  const char* variable;
+  const char* event;
+};
+const SwitchRuleCase kSwitchRuleCases[] = {
+    {0, 124, "AUTOPILOT MASTER", "AP_MASTER"},
+    {1, 125, "AUTOPILOT THROTTLE ARM", "AUTO_THROTTLE_ARM"},
+    {2, 126, "AUTOPILOT FLIGHT DIRECTOR ACTIVE", "TOGGLE_FLIGHT_DIRECTOR"},
+    {3, 127, "AUTOPILOT AIRSPEED HOLD", "AP_PANEL_SPEED_SET"},
+    {4, 128, "AUTOPILOT RPM HOLD", "AP_N1_HOLD"},
+    {5, 129, "AUTOPILOT MACH HOLD", "AP_PANEL_MACH_SET"},
+    {6, 130, "AUTOPILOT ALTITUDE LOCK", "AP_PANEL_ALTITUDE_SET"},
+    {9, 133, "AUTOPILOT HEADING LOCK", "AP_PANEL_HEADING_SET"},
+    {10, 135, "AUTOPILOT NAV1 LOCK", "AP_LOC_HOLD"},
+    {11, 136, "AUTOPILOT APPROACH HOLD", "AP_APP_HOLD"},
+};
+
+uint32_t blockOffsetOf(const char* variable) {
+  for (const catalogue_reference::Entry& entry : catalogue_reference::kEntries)
+    if (std::string(entry.name) == variable) return entry.offset;
+  ADD_FAILURE() << variable << " is not in the catalogue";
+  return 0;
+}
+
+uint32_t eventIdOf(const char* event) {
+  for (uint32_t i = 0; i < 17; ++i)
+    if (std::string(catalogue_reference::kClientEvents[i]) == event) return 3 + i;
+  ADD_FAILURE() << event << " is not a client event";
+  return 0;
+}
+
+// Every rule, every requested position against every simulator position,
+// with all the other switches in the simulator standing the other way: a
+// rule that compares with the wrong variable sends when it should not, or
+// stays silent when it should send.
+TEST(AutopilotRelay, EachSwitchRuleComparesWithItsOwnVariable) {
+  for (const SwitchRuleCase& rule : kSwitchRuleCases) {
+    for (uint8_t requested : {0, 1}) {
+      for (bool simulatorOn : {false, true}) {
+        SimBlock block;
+        for (const SwitchRuleCase& other : kSwitchRuleCases)
+          block.setDouble(blockOffsetOf(other.variable), simulatorOn ? 0.0 : 1.0);
+        block.setDouble(blockOffsetOf(rule.variable), simulatorOn ? 1.0 : 0.0);
+        const SettingsRecord asked = switchRequest(1u << rule.bit, rule.switchOffset, requested);
+        std::vector<ClientEventSend> expected;
+        if (requested != (simulatorOn ? 1 : 0)) expected.push_back(send(eventIdOf(rule.event), requested));
+        EXPECT_EQ(sends(planAutopilotRelay(asked, block.data())), expected)
+            << rule.event << ": requested " << int{requested} << ", simulator " << (simulatorOn ? "on" : "off");
+      }
+    }
+  }
 }
 
 TEST(AutopilotRelay, AllSwitchesInBitOrder) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -43,20 +44,48 @@ TEST(SettingsRecord, StartValuesInBothStores) {
   expectStartValues(pendingSettingsSnapshot());
 }
 
-TEST(SettingsRecord, MergeCopiesTheFieldsAndAddsUpTheFlags) {
-  resetPendingSettings();
-  mergePendingSettings(uploadWith(0x1, 200.0, 1));
-  mergePendingSettings(uploadWith(0x4000, 250.0, 0));
-  const SettingsRecord pending = pendingSettingsSnapshot();
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&pending);
+// An upload whose every byte differs from its neighbours and from the other
+// pattern's, so a byte copied from the wrong place or not at all shows.
+SettingsRecord patterned(uint8_t seed) {
+  SettingsRecord record;
+  auto* bytes = reinterpret_cast<uint8_t*>(&record);
+  for (size_t i = 0; i < sizeof record; ++i) bytes[i] = static_cast<uint8_t>(seed + 3 * i + 1);
+  return record;
+}
 
-  EXPECT_EQ(std::memcmp(bytes, "ORVX20", 7), 0);  // tag rewritten, upload's tag bytes ignored
-  EXPECT_EQ(bytes[7], 0);                         // byte 7 left as it was
-  EXPECT_EQ(pending.changeFlags, 0x4001u);        // both uploads' flags
-  EXPECT_EQ(pending.setSpeedKt, 250.0);           // the second upload's values
-  EXPECT_EQ(pending.switches[switchIndex(124)], 0);
-  for (size_t i = 139; i < 144; ++i) EXPECT_EQ(bytes[i], 0) << "byte " << i << " is not copied";
-  EXPECT_EQ(bytes[138], 0xEE);  // the last switch byte is copied
+// The merge as apps rely on it, byte by byte: the tag rewritten (0 to 6),
+// byte 7 kept, 8 to 119 copied, the flags at 120 to 123 OR-ed in, the switch
+// bytes 124 to 138 copied, the padding 139 to 143 kept.
+std::vector<uint8_t> mergedByHand(const SettingsRecord& before, const SettingsRecord& upload) {
+  const auto* old = reinterpret_cast<const uint8_t*>(&before);
+  const auto* in = reinterpret_cast<const uint8_t*>(&upload);
+  std::vector<uint8_t> merged(old, old + kSettingsRecordSize);
+  std::memcpy(merged.data(), "ORVX20", 7);
+  for (size_t i = 8; i <= 119; ++i) merged[i] = in[i];
+  for (size_t i = 120; i <= 123; ++i) merged[i] = old[i] | in[i];
+  for (size_t i = 124; i <= 138; ++i) merged[i] = in[i];
+  return merged;
+}
+
+TEST(SettingsRecord, MergeCopiesExactlyTheRequestBytesAndAddsUpTheFlags) {
+  struct Case {
+    const char* name;
+    bool fromStartValues;  // else the pending record first holds another upload
+    uint8_t seed;
+  };
+  const Case cases[] = {{"onto start values", true, 0x10}, {"onto an earlier upload", false, 0x80}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    resetPendingSettings();
+    if (!c.fromStartValues) mergePendingSettings(patterned(0x41));
+    const SettingsRecord before = pendingSettingsSnapshot();
+    const SettingsRecord upload = patterned(c.seed);
+    mergePendingSettings(upload);
+    const SettingsRecord after = pendingSettingsSnapshot();
+    const auto* actual = reinterpret_cast<const uint8_t*>(&after);
+    const std::vector<uint8_t> expected = mergedByHand(before, upload);
+    for (size_t i = 0; i < kSettingsRecordSize; ++i) EXPECT_EQ(actual[i], expected[i]) << "byte " << i;
+  }
 }
 
 TEST(SettingsRecord, TakeReturnsThePendingRecordAndResetsIt) {

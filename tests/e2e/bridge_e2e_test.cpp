@@ -15,6 +15,7 @@
 #include "bridge/sim_catalogue.h"
 #include "platform/known_folders.h"
 #include "simlink/wire.h"
+#include "tests/bridge/catalogue_reference.h"
 #include "tests/e2e/bridge_fixture.h"
 #include "tools/client/client_tool.h"
 
@@ -68,33 +69,21 @@ TEST_F(Handshake, OpenDefinitionsMappingsAndSubscriptionsAreByteExact) {
   const uint32_t fixedTail[] = {0, 0x004B4800u, 11, 0, 62651, 3};
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(u32At(open, 272 + 4 * i), fixedTail[i]);
 
-  uint32_t blockSize = 0;
+  // Against the published catalogue, not the bridge's own table.
   for (size_t i = 0; i < 182; ++i) {
+    const catalogue_reference::Entry& expected = catalogue_reference::kEntries[i];
     const std::vector<uint8_t>& add = requests[1 + i].raw;
     ASSERT_EQ(add.size(), simwire::kAddToDataDefinitionSize) << "definition " << i + 1;
     EXPECT_EQ(u32At(add, 8), simwire::kAddToDataDefinition);
     EXPECT_EQ(u32At(add, 16), 0u) << "data definition 0";
-    EXPECT_EQ(textAt(add, 20), kSimVariables[i].name);
-    EXPECT_EQ(textAt(add, 276), kSimVariables[i].unit ? kSimVariables[i].unit : "");
-    EXPECT_EQ(u32At(add, 532), kSimVariables[i].dataType);
+    EXPECT_EQ(textAt(add, 20), expected.name);
+    EXPECT_EQ(textAt(add, 276), expected.unit ? expected.unit : "") << expected.name;
+    EXPECT_EQ(u32At(add, 532), expected.dataType) << expected.name;
     EXPECT_EQ(u32At(add, 536), 0u) << "epsilon 0.0f";
     EXPECT_EQ(u32At(add, 540), 0xFFFFFFFFu);
-    const uint32_t type = u32At(add, 532);
-    blockSize += type == SIMCONNECT_DATATYPE_STRING256 ? 256 : type == SIMCONNECT_DATATYPE_INT32 ? 4 : 8;
   }
-  EXPECT_EQ(blockSize, 1688u);
-  EXPECT_EQ(textAt(requests[1].raw, 20), "Title");
-  EXPECT_EQ(textAt(requests[1].raw, 276), "");
-  EXPECT_EQ(textAt(requests[48].raw, 20), "TRAILING EDGE FLAPS LEFT ANGLE");
-  EXPECT_EQ(textAt(requests[49].raw, 20), "TRAILING EDGE FLAPS LEFT ANGLE");
-  EXPECT_EQ(textAt(requests[182].raw, 20), "VELOCITY WORLD X");
 
-  const char* const events[] = {"AP_MASTER",          "AUTO_THROTTLE_ARM",      "TOGGLE_FLIGHT_DIRECTOR",
-                                "AP_PANEL_ALTITUDE_SET", "AP_PANEL_SPEED_SET",  "AP_PANEL_MACH_SET",
-                                "AP_PANEL_HEADING_SET", "AP_N1_HOLD",           "AP_LOC_HOLD",
-                                "AP_APP_HOLD",        "VOR1_SET",               "AP_ALT_VAR_SET_ENGLISH",
-                                "AP_VS_VAR_SET_ENGLISH", "AP_SPD_VAR_SET",      "AP_MACH_VAR_SET",
-                                "HEADING_BUG_SET",    "AP_N1_REF_SET"};
+  const char* const* events = catalogue_reference::kClientEvents;
   for (size_t i = 0; i < 17; ++i) {
     const std::vector<uint8_t>& map = requests[183 + i].raw;
     ASSERT_EQ(map.size(), simwire::kMapClientEventToSimEventSize);
@@ -102,7 +91,7 @@ TEST_F(Handshake, OpenDefinitionsMappingsAndSubscriptionsAreByteExact) {
     EXPECT_EQ(u32At(map, 16), 3 + i);
     EXPECT_EQ(textAt(map, 20), events[i]);
   }
-  const char* const subscriptions[] = {"Frame", "AircraftLoaded", "SimStart"};
+  const char* const* subscriptions = catalogue_reference::kSystemEvents;
   for (size_t i = 0; i < 3; ++i) {
     const std::vector<uint8_t>& subscribe = requests[200 + i].raw;
     ASSERT_EQ(subscribe.size(), simwire::kSubscribeToSystemEventSize);
@@ -161,9 +150,9 @@ TEST_F(DataFlow, AutopilotRoundTripThroughTheClientTool) {
 
   std::ostringstream out, err;
   const std::string endpoint = "127.0.0.1:" + std::to_string(appPort_);
-  ASSERT_EQ(runOrvxlinkClient({endpoint, "set", "--ap-master", "on", "--alt", "12000", "--hdg", "270"}, out, err,
-                              false),
-            kClientExitOk)
+  ASSERT_EQ(
+      runOrvxlinkClient({endpoint, "set", "--ap-master", "on", "--alt", "12000", "--hdg", "270"}, out, err, false),
+      kClientExitOk)
       << err.str();
 
   ASSERT_TRUE(emulator_->waitFor(
@@ -173,6 +162,25 @@ TEST_F(DataFlow, AutopilotRoundTripThroughTheClientTool) {
       },
       20000))
       << "the client events never reached the simulator";
+  // Each event as the simulator received it: for the user aircraft, the
+  // priority given as the group, with the flag that says so.
+  struct Transmitted {
+    std::string eventId, data, objectId, groupId, flags;
+    bool operator==(const Transmitted& o) const {
+      return eventId == o.eventId && data == o.data && objectId == o.objectId && groupId == o.groupId &&
+             flags == o.flags;
+    }
+  };
+  std::vector<Transmitted> transmitted;
+  for (const simemu::LoggedRequest& sent : emulator_->requestsOfKind(simwire::kTransmitClientEvent)) {
+    transmitted.push_back({sent.field("eventId"), sent.field("data"), sent.field("objectId"), sent.field("groupId"),
+                           sent.field("flags")});
+  }
+  const std::vector<Transmitted> expected = {{"3", "1", "0", "1900000000", "16"},
+                                             {"14", "12000", "0", "1900000000", "16"},
+                                             {"18", "270", "0", "1900000000", "16"}};
+  EXPECT_TRUE(transmitted == expected) << transmitted.size() << " client events sent";
+
   const int32_t applied = flightBuildCounter();
   const FlightRecord record = recordAfterBuild(*app, applied + 1);
   EXPECT_EQ(record.apEngaged, 1);
@@ -259,8 +267,8 @@ TEST_F(Aircraft, ChangingAircraftBringsItsFlapAngles) {
   std::string error;
   ASSERT_TRUE(emulator_->selectAircraft("orvx_turboprop", &error)) << error;
   FlightRecord record{};
-  ASSERT_TRUE(eventually(
-      [&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 40.0; }, seconds(20)))
+  ASSERT_TRUE(
+      eventually([&] { return app->requestFlightRecord(record) && record.flapMaxDetentAngleDeg != 40.0; }, seconds(20)))
       << "the new aircraft's flap angles never appeared";
   EXPECT_GT(record.flapMaxDetentAngleDeg, 0.0);
 }

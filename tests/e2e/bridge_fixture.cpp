@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "bridge/bridge.h"
+#include "bridge/sim_messages.h"
 #include "platform/socket_library.h"
 #include "platform/test_user_folders.h"
 #include "tests/free_tcp_port.h"
@@ -65,7 +66,7 @@ void BridgeEndToEnd::pointBridgeAtEmulatorTcp() {
 
 void BridgeEndToEnd::startBridgeHere() {
   appPort_ = freeLoopbackTcpPort();
-  setAppPortForTest(appPort_);
+  setListenerPort(appPort_);
   startBridge();
   bridgeRunning_ = true;
 }

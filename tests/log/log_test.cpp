@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/test_last_error.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -93,12 +95,15 @@ TEST_F(LogTest, LineIsTimeStampArrowMessageAndOneNewline) {
 TEST_F(LogTest, SocketErrorLineCarriesCodeAndText) {
   logEnabled.store(true);
   testing::internal::CaptureStdout();
+  const int code = setConnectionResetAsLastError();
   logSocketError();
   testing::internal::GetCapturedStdout();
   const std::vector<std::string> lines = logLines();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(std::regex_match(lines[0].substr(24), std::regex(R"(-->Orvx Socket: WSA Error code -?[0-9]+: .*)")))
-      << lines[0];
+  const std::string head = "-->Orvx Socket: WSA Error code " + std::to_string(code) + ": ";
+  ASSERT_EQ(lines[0].substr(24, head.size()), head) << lines[0];
+  const std::string text = lines[0].substr(24 + head.size());
+  EXPECT_TRUE(describesConnectionReset(text)) << "not the system's description of the error: \"" << text << "\"";
 }
 
 TEST_F(LogTest, StartUpTruncatesThePreviousRun) {
@@ -146,7 +151,7 @@ TEST_F(LogTest, OverlongMessageIsCutAt2047Characters) {
 TEST_F(LogTest, ConcurrentLinesArriveWhole) {
   logEnabled.store(true);
   constexpr int kThreads = 8;
-  constexpr int kLines = 200;
+  constexpr int kLines = 1000;
   testing::internal::CaptureStdout();
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -155,9 +160,17 @@ TEST_F(LogTest, ConcurrentLinesArriveWhole) {
     });
   }
   for (auto& thread : threads) thread.join();
-  testing::internal::GetCapturedStdout();
+  const std::string echoed = testing::internal::GetCapturedStdout();
 
   const std::vector<std::string> lines = logLines();
+  // The echo and the file see the lines in the same order: one line is
+  // printed and appended before the next thread's.
+  std::istringstream echo(echoed);
+  std::string echoedLine;
+  for (const std::string& line : lines) {
+    ASSERT_TRUE(std::getline(echo, echoedLine));
+    ASSERT_EQ("-->" + echoedLine, line.substr(24)) << "standard output and the file disagree on the order";
+  }
   ASSERT_EQ(lines.size(), static_cast<size_t>(kThreads * kLines));
   const std::regex whole(R"(-->thread ([0-9]) line ([0-9]+) ([a-z])\3{99})");
   std::vector<int> perThread(kThreads, 0);

@@ -1,6 +1,8 @@
 // The listener: connections counted as they come and go, the stop with a
 // silent app, the drain order, a port already taken, a peer that vanishes.
 #include <future>
+#include <mutex>
+#include <vector>
 
 #include "bridge/shared_state.h"
 #include "platform/socket_library.h"
@@ -9,6 +11,15 @@
 #include "server_test_support.h"
 
 namespace {
+
+// The app ports of the serving threads the drain joined, in join order.
+std::mutex joinedLock;
+std::vector<uint16_t> joinedPorts;
+
+void noteJoined(uint16_t peerPort) {
+  std::lock_guard<std::mutex> hold(joinedLock);
+  joinedPorts.push_back(peerPort);
+}
 
 const char* const kCreated = "Orvx Socket: successfully created client serving thread";
 
@@ -49,13 +60,16 @@ TEST_F(ListenerTest, StopReleasesASilentAppAndJoinsInStartOrder) {
     }
   });
 
+  joinedPorts.clear();
+  observeServingThreadJoins(noteJoined);
   auto stopped = std::async(std::launch::async, stopListener);
   const bool completed = stopped.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
   busyRunning.store(false);
   polling.join();
   ASSERT_TRUE(completed) << "the stop never completed";
 
-  EXPECT_EQ(drainedPeerPortsForTest(), (std::vector<uint16_t>{silent.localPort(), busy.localPort()}));
+  observeServingThreadJoins(nullptr);
+  EXPECT_EQ(joinedPorts, (std::vector<uint16_t>{silent.localPort(), busy.localPort()}));
   EXPECT_TRUE(silent.closedByBridge());
   EXPECT_EQ(connectedClientCount.load(), 0);
   EXPECT_FALSE(listenerRunning.load());

@@ -191,6 +191,32 @@ TEST_F(LinkConfigTest, WithoutFilesThePipeFallsBackToTheRegistryIpv6ThenIpv4Port
   EXPECT_FALSE(ipv6->hasPendingClient());
 }
 
+// The usual installation: the simulator leaves only its IPv4 port. Without
+// files, and with a configuration that asks for IPv6 on the local machine
+// without a port, the IPv6 attempt has nothing to connect to and the open
+// goes on to IPv4 on the registry's port.
+TEST_F(LinkConfigTest, MissingIpv6PortFallsThroughToTheRegistryIpv4Port) {
+  auto ipv4 = ScriptedSimulator::onTcp(IpVersion::kIpv4);
+  ASSERT_NE(ipv4, nullptr);
+  folders.setRegistryPort(IpVersion::kIpv4, ipv4->portText());
+  const char* const configs[] = {nullptr, "[SimConnect]\nProtocol=IPv6\nAddress=::1\n",
+                                 "[SimConnect]\nProtocol=IPv6\nAddress=::1\nPort=\n"};
+  for (const char* config : configs) {
+    SCOPED_TRACE(config ? config : "no configuration file");
+    if (config != nullptr) folders.writeConfig(folders.currentDirectory(), config);
+    if (config != nullptr) {
+      const LinkConfig read = configFor(0);
+      EXPECT_EQ(read.protocol, kProtocolIpv6);
+      EXPECT_EQ(read.port, "") << "no IPv6 port anywhere";
+    }
+    ASSERT_EQ(open(0), kSimConnectOk);
+    EXPECT_TRUE(ipv4->accept());
+    EXPECT_EQ(getU32(ipv4->readPacket(), 8), simwire::kOpen);
+    EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    link = nullptr;
+  }
+}
+
 TEST_F(LinkConfigTest, AnotherMachineGetsExactlyOneAttempt) {
   auto simulator = serveDefaultPipe();
   ASSERT_NE(simulator, nullptr);

@@ -8,6 +8,7 @@
 
 #include "link_test_support.h"
 #include "platform/notify_event.h"
+#include "platform/test_socket_options.h"
 #include "simlink/client_client.h"
 #include "simlink/link_process.h"
 #include "simlink/simconnect.h"
@@ -61,6 +62,49 @@ INSTANTIATE_TEST_SUITE_P(BothTransports, LinkTransportTest, ::testing::Values(Tr
                          });
 
 bool gotMessages(const DispatchLog& log, size_t count) { return log.messages.size() >= count; }
+
+// Far more request bytes than the transport buffers hold (about 1.6 MB), made
+// while the simulator reads nothing: the writes wait for room, each one starts
+// the next, and nothing is lost, repeated or reordered.
+constexpr int kStalledRequests = 3000;
+
+void queueStalledRequests(HANDLE link) {
+  for (int i = 0; i < kStalledRequests; ++i) {
+    ASSERT_EQ(SimConnect_AddToDataDefinition(link, 7, "PLANE ALTITUDE", "Feet", SIMCONNECT_DATATYPE_FLOAT64, 0.0f,
+                                             static_cast<DWORD>(i)),
+              kSimConnectOk);
+  }
+}
+
+TEST_P(LinkTransportTest, WritesBeyondTheTransportBufferAllArriveInOrder) {
+  open();
+  queueStalledRequests(link);
+  for (int i = 0; i < kStalledRequests; ++i) {
+    const Bytes packet = simulator->readPacket();
+    ASSERT_EQ(packet.size(), 544u) << "request " << i;
+    EXPECT_EQ(getU32(packet, 12), static_cast<uint32_t>(i + 2)) << "send ids follow the open's";
+    ASSERT_EQ(getU32(packet, 540), static_cast<uint32_t>(i)) << "the requests' own order";
+  }
+}
+
+TEST_P(LinkTransportTest, CloseWithWritesPendingFreesTheLink) {
+  open();
+  queueStalledRequests(link);
+  EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+  link = nullptr;  // TearDown: the link object must still be freed
+}
+
+TEST_P(LinkTransportTest, DisableNagleSwitchesNagleOffOnTheLinksSocket) {
+  if (GetParam() != Transport::kTcp) GTEST_SKIP() << "sockets only";
+  const int before = tcpSocketsWithNoDelay();
+  if (before < 0) GTEST_SKIP() << "this platform cannot list its sockets";
+  open();
+  EXPECT_EQ(tcpSocketsWithNoDelay(), before) << "Nagle stays on unless asked";
+  EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+  link = nullptr;
+  open("DisableNagle=1\n");
+  EXPECT_EQ(tcpSocketsWithNoDelay(), before + 1);
+}
 
 TEST_P(LinkTransportTest, MessagesArriveWholeAndInOrderAndIdleDispatchIsOk) {
   open();

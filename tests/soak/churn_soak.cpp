@@ -27,6 +27,7 @@
 #include "bridge/bridge.h"
 #include "bridge/flight_record.h"
 #include "bridge/shared_state.h"
+#include "bridge/sim_messages.h"
 #include "platform/socket_library.h"
 #include "platform/tcp_socket.h"
 #include "platform/test_process_usage.h"
@@ -373,7 +374,7 @@ int main(int argc, char** argv) {
   std::ofstream("SimConnect.cfg") << "[SimConnect]\nProtocol=IPv4\nAddress=127.0.0.1\nPort=" << emulator.tcp4Port()
                                   << "\n";
   appPort = freeLoopbackTcpPort();
-  setAppPortForTest(appPort);
+  setListenerPort(appPort);
   startBridge();
 
   AppClient first;
