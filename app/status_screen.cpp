@@ -27,11 +27,13 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 std::string statusScreenOpening() { return "\x1b[2J\x1b[?25l"; }
 
-std::string statusScreenFrame(const std::string& status) {
+std::string statusScreenFrame(const std::string& status, const std::string& addressLine) {
   std::vector<std::string> lines = {"Orvxlink", ""};
   std::vector<std::string> statusLines = status.empty() ? std::vector<std::string>{} : splitLines(status);
   statusLines.resize(std::max(statusLines.size(), kStatusLines));
   lines.insert(lines.end(), statusLines.begin(), statusLines.end());
+  lines.push_back("");
+  lines.push_back(addressLine);
   lines.push_back("");
   lines.push_back("Press q or Esc to exit.");
 

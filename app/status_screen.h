@@ -11,8 +11,9 @@
 std::string statusScreenOpening();
 
 // One frame: the program's name, the status text (empty before the first
-// refresh, like the window's status control) and how to leave.
-std::string statusScreenFrame(const std::string& status);
+// refresh, like the window's status control), the address line and how to
+// leave.
+std::string statusScreenFrame(const std::string& status, const std::string& addressLine);
 
 // Shows the cursor again below the last frame, once after the last frame.
 std::string statusScreenClosing();

@@ -3,6 +3,7 @@
 std::atomic<bool> sessionRunning{false};
 std::atomic<bool> simConnected{false};
 std::atomic<bool> listenerRunning{false};
+std::atomic<bool> appPortInUse{false};
 std::atomic<int32_t> connectedClientCount{0};
 
 bool aircraftChanged = false;

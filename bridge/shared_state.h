@@ -16,6 +16,10 @@ extern std::atomic<bool> simConnected;
 // message handler (and by the listener once it listens), cleared by the
 // session's end; read by the listener and every serving thread.
 extern std::atomic<bool> listenerRunning;
+// The app listener could not bind its port (another program holds it), so
+// apps cannot connect until the program is started again. Written by the
+// listener thread, read by the status display.
+extern std::atomic<bool> appPortInUse;
 // Serving threads in progress: +1 when one starts, -1 when it ends.
 extern std::atomic<int32_t> connectedClientCount;
 

@@ -1,5 +1,9 @@
 # Common settings for every target of ours (not for third-party code).
 
+# The version, written once in project(): every program's --version, the
+# Windows version record and the release file names come from here.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${PROJECT_BINARY_DIR}/generated/orvxlink_version.h @ONLY)
+
 if(WIN32)
   set(ORVXLINK_PLATFORM win32)
 else()
@@ -11,7 +15,7 @@ function(orvx_target_defaults target)
   if(ORVXLINK_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
   if(WIN32)
     target_compile_definitions(${target} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   endif()

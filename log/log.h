@@ -1,14 +1,16 @@
 // The diagnostic log: one line per event, echoed to standard output and
 // appended with a local time stamp to Orvxlink.log in the working directory.
-// Off unless the build switches it on (CMake option ORVXLINK_LOG); while off
-// every call returns at once. Any thread may log; each line reaches the file
+// Off unless the program is started with --log (or the build switches it on,
+// CMake option ORVXLINK_LOG); while off every call returns at once. Any thread may log; each line reaches the file
 // whole, never mixed with another thread's line.
 #pragma once
 
 #include <atomic>
 
-// True while the log is on. Starts as the build setting; only bridge start-up
-// changes it, and only to false (when the log file cannot be created).
+// True while the log is on. Starts as the build setting; the program's main
+// thread sets it for --log before the bridge starts; after that only bridge
+// start-up changes it, and only to false (when the log file cannot be
+// created).
 extern std::atomic<bool> logEnabled;
 
 // The log file, relative to the process's working directory.

@@ -33,6 +33,12 @@ bool firstStatusView(StatusDisplay* display, std::string* text, unsigned refresh
 // none came (or the window has gone).
 bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutMs);
 
+// The address line as the display shows it now. Win32: the text of the
+// dialog's address control (1001); POSIX: the next whole frame, which holds
+// the address line among the rest. Waits up to the time; false when none
+// came.
+bool addressLineView(StatusDisplay* display, std::string* text, unsigned timeoutMs);
+
 // True where each view is one frame the program drew (POSIX), so views can be
 // counted; false where a view is the text at the moment of reading (Win32).
 bool statusViewsAreFrames();

@@ -57,6 +57,7 @@ TcpSocket openListeningSocket(uint16_t port) {
   state.socket = createTcpSocket();
   if (!bindTcpSocket(state.socket, bindAddress(kBindAddressText), port)) {
     logMessage("Orvx Socket: bind failed");
+    appPortInUse.store(true);
     return kInvalidTcpSocket;
   }
   if (!listenTcpSocket(state.socket, kListenBacklog)) {
@@ -64,6 +65,7 @@ TcpSocket openListeningSocket(uint16_t port) {
     return kInvalidTcpSocket;
   }
   boundPort.store(tcpLocalPort(state.socket));
+  appPortInUse.store(false);
   listenerRunning.store(true);
   return state.socket;
 }

@@ -3,18 +3,23 @@
 // 500 ms in place, until q, Escape or Ctrl-C (or SIGINT, SIGTERM, or the
 // terminal going away). Without a terminal it runs headless until SIGINT or
 // SIGTERM. Either way the bridge is stopped in order and the exit status is 0.
+// --help and --version print and end; a wrong command line ends with status 2.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
+#include "app/address_line.h"
+#include "app/command_line.h"
 #include "app/exit_keys.h"
 #include "app/status_screen.h"
 #include "app/status_text.h"
 #include "bridge/aircraft_packages.h"
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
+#include "log/log.h"
 #include "platform/standard_output.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
@@ -44,7 +49,10 @@ class RawTerminal {
   bool active_;
 };
 
-void reportStatus() { writeTerminal(statusScreenFrame(statusText(connectedClientCount.load(), simConnected.load()))); }
+void reportStatus(AddressLine& addressLine) {
+  writeTerminal(statusScreenFrame(statusText(connectedClientCount.load(), simConnected.load()),
+                                  addressLine.refresh(appPortInUse.load())));
+}
 
 // Waits for an exit key, a stop request or the terminal's end until `until`;
 // true when the program is to stop.
@@ -64,11 +72,12 @@ bool exitRequestedBefore(Clock::time_point until) {
 int runStatusScreen() {
   RawTerminal terminal;
   if (!terminal.active()) std::fprintf(stderr, "orvxlink: the terminal's mode cannot be changed\n");
-  writeTerminal(statusScreenOpening() + statusScreenFrame(""));
+  AddressLine addressLine;
+  writeTerminal(statusScreenOpening() + statusScreenFrame("", addressLine.refresh(false)));
   startBridge();
   Clock::time_point nextRefresh = Clock::now() + kRefreshPeriod;
   while (!exitRequestedBefore(nextRefresh)) {
-    reportStatus();
+    reportStatus(addressLine);
     nextRefresh += kRefreshPeriod;
   }
   stopBridge();
@@ -87,14 +96,31 @@ int runHeadless() {
   return 0;
 }
 
+// Acts on the command line; -1 when the program is to run, else its exit
+// status.
+int handleCommandLine(const std::vector<std::string>& args) {
+  AppOptions options;
+  std::string error;
+  if (!parseCommandLine(args, options, error)) {
+    std::fprintf(stderr, "orvxlink: %s\n(orvxlink --help shows the usage)\n", error.c_str());
+    return kAppExitUsage;
+  }
+  if (options.showHelp || options.showVersion) {
+    const std::string text = options.showHelp ? commandLineHelp("orvxlink") : versionText("orvxlink");
+    std::fputs(text.c_str(), stdout);
+    return 0;
+  }
+  if (options.log) logEnabled.store(true);
+  if (!options.packagesDir.empty()) setAircraftPackagesFolder(options.packagesDir);
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // --packages DIR: the simulator's packages folder, when its UserCfg.opt
-  // does not name it (a simulator on another PC, under Proton, moved).
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--packages") setAircraftPackagesFolder(argv[i + 1]);
   protectStandardOutput();
+  const int status = handleCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (status >= 0) return status;
   installStopRequestHandlers();
   try {
     return standardStreamsAreTerminal() ? runStatusScreen() : runHeadless();

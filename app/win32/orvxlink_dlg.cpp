@@ -76,6 +76,7 @@ INT_PTR COrvxlinkDlg::handleMessage(UINT message, WPARAM wParam, LPARAM) {
 BOOL COrvxlinkDlg::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  reportAddresses();  // at once: the user may be typing it into the tablet before the first refresh
   timerId_ = SetTimer(window_, kStatusTimer, kStatusPeriodMs, nullptr);
   try {
     startBridge();
@@ -110,4 +111,10 @@ bool COrvxlinkDlg::OnPaint() {
 void COrvxlinkDlg::reportStatus() {
   const std::string text = statusText(connectedClientCount.load(), simConnected.load());
   SetDlgItemTextW(window_, IDC_STATUS, wideText(text).c_str());
+  reportAddresses();
+}
+
+void COrvxlinkDlg::reportAddresses() {
+  const std::string text = addressLine_.refresh(appPortInUse.load());
+  SetDlgItemTextW(window_, IDC_ADDRESSES, wideText(text).c_str());
 }

@@ -1,11 +1,14 @@
 // The status dialog (template 102): shows every 500 ms how many apps are
-// connected and whether the simulator link is up, with an "Exit" button. It
+// connected and whether the simulator link is up, below it where apps
+// connect, and an "Exit" button. It
 // starts the bridge when it is initialised and stops it when it is
 // destroyed. Created on the stack of the application's start-up; everything
 // here runs on the UI thread.
 #pragma once
 
 #include <windows.h>
+
+#include "app/address_line.h"
 
 class COrvxlinkDlg {
  public:
@@ -33,10 +36,12 @@ class COrvxlinkDlg {
   HICON OnQueryDragIcon() const { return m_hIcon; }
   void OnTimer() { reportStatus(); }
   void reportStatus();
+  void reportAddresses();
 
   HINSTANCE instance_;
   HICON m_hIcon;
   HICON smallIcon_;
   HWND window_ = nullptr;
   UINT_PTR timerId_ = 0;  // kept, as SetTimer returned it; the timer ends with the window
+  AddressLine addressLine_;
 };

@@ -99,6 +99,10 @@ bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutM
   return true;
 }
 
+bool addressLineView(StatusDisplay* display, std::string* text, unsigned timeoutMs) {
+  return nextStatusView(display, text, timeoutMs);
+}
+
 bool makeExitGesture(StatusDisplay* display, ExitGesture gesture) {
   const char key = gesture == ExitGesture::kExitButton ? 'q' : gesture == ExitGesture::kEscapeKey ? '\x1b' : '\x03';
   return write(display->terminal, &key, 1) == 1;

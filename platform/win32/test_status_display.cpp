@@ -15,6 +15,7 @@ struct StatusDisplay {
 namespace {
 
 constexpr int kStatusControlId = 1000;
+constexpr int kAddressControlId = 1001;
 constexpr unsigned kMessageTimeoutMs = 2000;
 
 struct DialogSearch {
@@ -121,8 +122,8 @@ void unmanageWindowsUnderWine() {
   RegCloseKey(key);
 }
 
-bool readStatusControl(HWND dialog, std::string* text) {
-  HWND status = GetDlgItem(dialog, kStatusControlId);
+bool readControl(HWND dialog, int controlId, std::string* text) {
+  HWND status = GetDlgItem(dialog, controlId);
   if (status == nullptr) return false;
   wchar_t buffer[512];
   DWORD_PTR length = 0;
@@ -165,7 +166,7 @@ StatusDisplay* openStatusDisplay(const TestProcessOptions& program, unsigned tim
   }
   // The age is taken after the read, so a young enough age proves that the
   // read came before the first refresh.
-  display->firstViewRead = readStatusControl(display->dialog, &display->firstView);
+  display->firstViewRead = readControl(display->dialog, kStatusControlId, &display->firstView);
   display->firstViewAgeMs = processAgeMs(display->info.hProcess);
   return display;
 }
@@ -176,7 +177,11 @@ bool firstStatusView(StatusDisplay* display, std::string* text, unsigned refresh
 }
 
 bool nextStatusView(StatusDisplay* display, std::string* text, unsigned) {
-  return readStatusControl(display->dialog, text);
+  return readControl(display->dialog, kStatusControlId, text);
+}
+
+bool addressLineView(StatusDisplay* display, std::string* text, unsigned) {
+  return readControl(display->dialog, kAddressControlId, text);
 }
 
 bool makeExitGesture(StatusDisplay* display, ExitGesture gesture) {

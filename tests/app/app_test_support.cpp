@@ -19,9 +19,15 @@ ScratchFolder::~ScratchFolder() {
   fs::remove_all(path_, ignored);
 }
 
-TestProcessOptions programInFolder(const ScratchFolder& folder) {
+std::string programUnderTest() {
+  const char* other = std::getenv("ORVXLINK_PROGRAM");
+  return other != nullptr && other[0] != '\0' ? other : ORVX_PROGRAM;
+}
+
+TestProcessOptions programInFolder(const ScratchFolder& folder, const std::vector<std::string>& arguments) {
   TestProcessOptions options;
-  options.program = ORVX_PROGRAM;
+  options.program = programUnderTest();
+  options.arguments = arguments;
   options.workingFolder = folder.path().string();
   const std::string here = folder.path().string();
   options.environment = {"XDG_RUNTIME_DIR=" + here, "XDG_CONFIG_HOME=" + here, "XDG_CONFIG_DIRS=" + here,

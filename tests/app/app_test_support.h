@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/test_process.h"
 
@@ -22,10 +23,15 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-// The program, started in the folder. Its settings folders (the POSIX
-// stand-ins for the documents folders, the registry and the pipes' folder)
-// all point there, so it meets only the simulator a test starts.
-TestProcessOptions programInFolder(const ScratchFolder& folder);
+// The program the tests start: the one built beside them, or the one that
+// ORVXLINK_PROGRAM names (the release check runs them on the packed one).
+std::string programUnderTest();
+
+// The program with the arguments, started in the folder. Its settings
+// folders (the POSIX stand-ins for the documents folders, the registry and
+// the pipes' folder) all point there, so it meets only the simulator a test
+// starts.
+TestProcessOptions programInFolder(const ScratchFolder& folder, const std::vector<std::string>& arguments = {});
 
 // The simulator emulator on a free loopback TCP port, no named pipe.
 TestProcessOptions simulatorEmulator();

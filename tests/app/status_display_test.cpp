@@ -8,9 +8,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
+
+#include "app/address_line.h"
+#include "platform/network_addresses.h"
 
 #include "bridge/shared_state.h"
 #include "platform/socket_library.h"
@@ -72,9 +78,9 @@ class AppConnection {
   TcpSocket socket_;
 };
 
-DisplayHandle openProgram(const ScratchFolder& folder) {
+DisplayHandle openProgram(const ScratchFolder& folder, const std::vector<std::string>& arguments = {}) {
   std::string error;
-  DisplayHandle display(openStatusDisplay(programInFolder(folder), kStartMs, &error));
+  DisplayHandle display(openStatusDisplay(programInFolder(folder, arguments), kStartMs, &error));
   EXPECT_NE(display, nullptr) << error;
   return display;
 }
@@ -111,6 +117,47 @@ void saveWindowPicture(StatusDisplay* display) {
   const char* binary = std::getenv("ORVXLINK_BINARY_DIR");
   ASSERT_NE(binary, nullptr) << "ctest sets ORVXLINK_BINARY_DIR";
   EXPECT_TRUE(writePngFile(std::string(binary) + "/status-window.png", image.width, image.height, image.rgb));
+}
+
+// The emulator on a free port, and the folder's SimConnect.cfg sending the
+// program to it.
+ProcessHandle startSimulatorFor(const ScratchFolder& folder) {
+  std::string error;
+  ProcessHandle simulator(startTestProcess(simulatorEmulator(), &error));
+  EXPECT_NE(simulator, nullptr) << error;
+  if (simulator == nullptr) return simulator;
+  const int simulatorPort = listeningPort(waitForLine(simulator.get(), "listening on", kStartMs));
+  EXPECT_NE(simulatorPort, 0) << "the emulator never said where it listens";
+  writeSimulatorConfig(folder, simulatorPort);
+  return simulator;
+}
+
+void stopSimulator(TestProcess* simulator) {
+  writeTestProcessInput(simulator, "quit\n");
+  int status = -1;
+  EXPECT_TRUE(waitTestProcessExit(simulator, kCleanupMs, &status)) << "the emulator did not stop";
+}
+
+// The lines of a text file, without line ends; empty when it is missing.
+std::vector<std::string> fileLines(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The version that CMakeLists.txt's project() line states.
+std::string projectVersion() {
+  const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
+  std::ifstream file(std::string(source != nullptr ? source : ".") + "/CMakeLists.txt");
+  std::stringstream text;
+  text << file.rdbuf();
+  std::smatch match;
+  const std::string content = text.str();
+  return std::regex_search(content, match, std::regex(R"(project\(Orvxlink VERSION ([0-9.]+))")) ? match[1].str() : "?";
 }
 
 class StatusDisplayTest : public ::testing::Test {
@@ -184,12 +231,8 @@ TEST_F(StatusDisplayTest, ExitEscapeAndCloseEachStopTheProgramWithStatusZero) {
 }
 
 TEST_F(StatusDisplayTest, ShowsTheConnectedAppAndSimulatorAndExitClosesTheAppBeforeEnding) {
-  std::string error;
-  ProcessHandle simulator(startTestProcess(simulatorEmulator(), &error));
-  ASSERT_NE(simulator, nullptr) << error;
-  const int simulatorPort = listeningPort(waitForLine(simulator.get(), "listening on", kStartMs));
-  ASSERT_NE(simulatorPort, 0) << "the emulator never said where it listens";
-  writeSimulatorConfig(folder_, simulatorPort);
+  ProcessHandle simulator = startSimulatorFor(folder_);
+  ASSERT_NE(simulator, nullptr);
 
   DisplayHandle display = openProgram(folder_);
   ASSERT_NE(display, nullptr);
@@ -204,9 +247,128 @@ TEST_F(StatusDisplayTest, ShowsTheConnectedAppAndSimulatorAndExitClosesTheAppBef
   EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
   EXPECT_EQ(status, 0);
 
-  writeTestProcessInput(simulator.get(), "quit\n");
-  int simulatorStatus = -1;
-  EXPECT_TRUE(waitTestProcessExit(simulator.get(), kCleanupMs, &simulatorStatus)) << "the emulator did not stop";
+  stopSimulator(simulator.get());
+}
+
+// Below the status, the window (and the screen) says where apps connect: the
+// machine's own addresses that are up and the app port, or that there is no
+// address. The addresses themselves are checked against the system in
+// tests/platform; this checks that the display shows the line.
+TEST_F(StatusDisplayTest, ShowsWhereAppsConnectBelowTheStatus) {
+  DisplayHandle display = openProgram(folder_);
+  ASSERT_NE(display, nullptr);
+  const std::string expected = addressLineText(localIpv4Addresses(), 5193, false);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
+  std::string shown;
+  while (std::chrono::steady_clock::now() < deadline && shown.find(expected) == std::string::npos) {
+    addressLineView(display.get(), &shown, 200);
+  }
+  EXPECT_THAT(shown, HasSubstr(expected));
+  EXPECT_THAT(shown, HasSubstr("5193"));
+  EXPECT_THAT(waitForStatus(display.get(), kWaitingStatus, kStatusMs), HasSubstr(kWaitingStatus))
+      << "the status control keeps its own text";
+  ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
+  int status = -1;
+  EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+}
+
+// Another program holds the app port: once the simulator's first data has
+// the bridge try to listen, the address line says that apps cannot connect
+// instead of leaving "0 client(s) connected." unexplained.
+TEST_F(StatusDisplayTest, AddressLineSaysSoWhenTheAppPortIsTaken) {
+  const TcpSocket taken = createTcpSocket();
+  ASSERT_TRUE(bindTcpSocket(taken, kIpv4AnyAddress, kAppPort)) << "port " << kAppPort << " is busy already";
+  ASSERT_TRUE(listenTcpSocket(taken, 1));
+  ProcessHandle simulator = startSimulatorFor(folder_);
+  ASSERT_NE(simulator, nullptr);
+  DisplayHandle display = openProgram(folder_);
+  ASSERT_NE(display, nullptr);
+
+  const std::string expected = addressLineText({}, kAppPort, true);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
+  std::string shown;
+  while (std::chrono::steady_clock::now() < deadline && shown.find(expected) == std::string::npos) {
+    addressLineView(display.get(), &shown, 200);
+  }
+  EXPECT_THAT(shown, HasSubstr(expected));
+  EXPECT_THAT(waitForStatus(display.get(), "FS2020 connected", kStatusMs), HasSubstr("0 client(s) connected."));
+
+  ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
+  int status = -1;
+  EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+  closeTcpSocket(taken);
+  stopSimulator(simulator.get());
+}
+
+// --log writes the diagnostic log into the working folder, a line per event
+// with its time stamp; without it no file appears. Both runs reach the same
+// point: the simulator connected and an app served.
+TEST_F(StatusDisplayTest, LogSwitchWritesTheLogFileOnlyWhenGiven) {
+  const std::regex stamped(R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}-->(.*))");
+  for (const bool withLog : {false, true}) {
+    SCOPED_TRACE(withLog ? "--log" : "no switch");
+    ScratchFolder folder;
+    ProcessHandle simulator = startSimulatorFor(folder);
+    ASSERT_NE(simulator, nullptr);
+    DisplayHandle display =
+        openProgram(folder, withLog ? std::vector<std::string>{"--log"} : std::vector<std::string>{});
+    ASSERT_NE(display, nullptr);
+    {
+      const AppConnection app(connectApp(kStatusMs));
+      ASSERT_NE(app.socket(), kInvalidTcpSocket) << "the program never accepted an app";
+      ASSERT_THAT(waitForStatus(display.get(), kConnectedStatus, kStatusMs), HasSubstr(kConnectedStatus));
+    }
+    ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
+    int status = -1;
+    EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+    stopSimulator(simulator.get());
+
+    const std::filesystem::path logFile = folder.path() / "Orvxlink.log";
+    if (!withLog) {
+      EXPECT_FALSE(std::filesystem::exists(logFile)) << "a log was written without --log";
+      continue;
+    }
+    const std::vector<std::string> lines = fileLines(logFile);
+    std::vector<std::string> messages;  // each stamped line's message, and the line after "-->" alone
+    for (size_t i = 0; i < lines.size(); ++i) {
+      std::smatch match;
+      if (!std::regex_match(lines[i], match, stamped)) continue;
+      messages.push_back(match[1].str().empty() && i + 1 < lines.size() ? lines[i + 1] : match[1].str());
+    }
+    EXPECT_THAT(messages, ::testing::Contains("SimConnect Connected"));
+    EXPECT_THAT(messages, ::testing::Contains("Create SocketServe thread OK!"));
+    EXPECT_THAT(messages, ::testing::Contains("Orvx Socket: successfully created client serving thread"));
+  }
+}
+
+// The program's own command line: --version shows the project's version,
+// --help the options, anything else ends it at once with status 2 (its
+// message goes to standard error, which tests do not read).
+TEST_F(StatusDisplayTest, VersionHelpAndWrongOptionsEndAtOnce) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string output;  // a text the program prints; empty: none checked
+  };
+  const Case cases[] = {
+      {{"--version"}, 0, " " + projectVersion()},
+      {{"--help"}, 0, "--packages DIR"},
+      {{"--bogus"}, 2, ""},
+      {{"--packages"}, 2, ""},
+      {{"--log", "extra"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[0]);
+    std::string error;
+    ProcessHandle program(startTestProcess(programInFolder(folder_, c.arguments), &error));
+    ASSERT_NE(program, nullptr) << error;
+    if (!c.output.empty()) {
+      EXPECT_NE(waitForLine(program.get(), c.output, kStartMs), "") << "never printed \"" << c.output << "\"";
+    }
+    int status = -1;
+    EXPECT_TRUE(waitTestProcessExit(program.get(), kStartMs, &status)) << "the program did not end";
+    EXPECT_EQ(status, c.status);
+  }
 }
 
 }  // namespace

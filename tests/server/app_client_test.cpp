@@ -2,11 +2,15 @@
 // record, dump decodes the record, FMC data makes the round trip, and wrong
 // usage or an absent bridge give clear errors and a non-zero exit.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "bridge/flight_record.h"
 #include "bridge/settings_record.h"
+#include "platform/socket_library.h"
+#include "server/app_protocol.h"
 #include "server/shared_data_store.h"
 #include "server_test_support.h"
 #include "tools/client/client_tool.h"
@@ -48,6 +52,8 @@ TEST_F(AppClientToolTest, DumpPrintsDecodedFieldsOrHex) {
   build.apAltitudeFt = 10000.0;
   build.apEngaged = 1;
   build.apModeLights[1][0] = build.apModeLights[1][1] = 1;
+  build.comFreq[0] = 0.183;  // 118.30 MHz: BCD 0x1830 over 10000
+  build.comFreq[1] = 0.0;    // no radio
   publishFlightRecord();
 
   ASSERT_EQ(run({"dump"}), kClientExitOk) << err_.str();
@@ -57,6 +63,8 @@ TEST_F(AppClientToolTest, DumpPrintsDecodedFieldsOrHex) {
   EXPECT_NE(view.find("AP on"), std::string::npos) << view;
   EXPECT_NE(view.find("alt 10000 ft"), std::string::npos) << view;
   EXPECT_NE(view.find("[ALT]"), std::string::npos) << view;
+  EXPECT_NE(view.find("COM1 118.300 (raw 0.1830)"), std::string::npos) << view;
+  EXPECT_NE(view.find("COM2 ---.--- (raw 0.0000)"), std::string::npos) << view;
 
   ASSERT_EQ(run({"dump", "--hex"}), kClientExitOk) << err_.str();
   EXPECT_EQ(out_.str().rfind("0000  4f 52 56 58 33 30 00", 0), 0u) << out_.str().substr(0, 80);
@@ -82,7 +90,92 @@ TEST_F(AppClientToolTest, FmcDataMakesTheRoundTrip) {
   EXPECT_NE(out_.str().find("6 bytes, word 42"), std::string::npos) << out_.str();
   ASSERT_EQ(run({"fpl", "set", path}), kClientExitOk) << err_.str();
   EXPECT_EQ(*flightPlanStore().snapshot().data, bytesOf("ROUTE1"));
+  ASSERT_EQ(run({"fmc", "set", path, "--word", "010"}), kClientExitOk) << err_.str();
+  EXPECT_EQ(fmcDataStore().snapshot().word, 10u) << "a leading zero is not octal";
+  ASSERT_EQ(run({"fmc", "set", path, "--word", "-1"}), kClientExitOk) << err_.str();
+  EXPECT_EQ(fmcDataStore().snapshot().word, 0xFFFFFFFFu);
   std::remove(path.c_str());
+}
+
+// Every bad argument or file ends with status 2 and a message, before any
+// connection: the endpoint is a listening socket that never accepts, so a
+// connection attempt would be left pending on it.
+TEST(AppClientToolArguments, BadArgumentsAndFilesAreRefusedBeforeConnecting) {
+  startSocketLibrary();
+  const TcpSocket listening = createTcpSocket();
+  ASSERT_TRUE(bindTcpSocket(listening, ipv4AddressFromText("127.0.0.1"), 0));
+  ASSERT_TRUE(listenTcpSocket(listening, 4));
+  const std::string endpoint = "127.0.0.1:" + std::to_string(tcpLocalPort(listening));
+
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(::testing::TempDir()) / ("orvxlink-client-args-" + endpoint.substr(10));
+  fs::create_directories(folder);
+  const std::string good = (folder / "route.bin").string();
+  const std::string empty = (folder / "empty.bin").string();
+  const std::string huge = (folder / "huge.bin").string();
+  std::ofstream(good, std::ios::binary) << "ROUTE1";
+  std::ofstream(empty, std::ios::binary).flush();
+  std::ofstream(huge, std::ios::binary).flush();
+  fs::resize_file(huge, kMaxUploadLength + 1);  // sparse: costs no disk
+  const std::string missing = (folder / "missing.bin").string();
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  std::vector<Case> cases = {
+      {{endpoint, "fmc", "set", folder.string()}, "is a folder"},
+      {{endpoint, "fpl", "set", folder.string()}, "is a folder"},
+      {{endpoint, "fmc", "set", missing}, "cannot open"},
+      {{endpoint, "fmc", "set", empty}, "is empty"},
+      {{endpoint, "fpl", "set", huge}, "holds more than the 16777216 bytes"},
+      {{endpoint, "fmc", "set", good, "--word", "4294967296"}, "--word takes a 32-bit number"},
+      {{endpoint, "fmc", "set", good, "--word", "-2147483649"}, "--word takes a 32-bit number"},
+      {{endpoint, "fmc", "set", good, "--word", "12abc"}, "--word takes a 32-bit number"},
+      {{endpoint, "fmc", "set", good, "--word", "0x1FFFFFFFF"}, "--word takes a 32-bit number"},
+      {{endpoint, "fmc", "set", good, "--word", " 5"}, "--word takes a 32-bit number"},
+      {{endpoint, "fmc", "get", "--out", folder.string()}, "cannot write"},
+      {{endpoint, "set", "--alt", "nan"}, "--alt takes a finite decimal number"},
+      {{endpoint, "set", "--alt", "1e400"}, "--alt takes a finite decimal number"},
+      {{endpoint, "set", "--alt", "-inf"}, "--alt takes a finite decimal number"},
+      {{endpoint, "set", "--speed", "0x10"}, "--speed takes a finite decimal number"},
+      {{endpoint, "set", "--hdg", "90deg"}, "--hdg takes a finite decimal number"},
+      {{endpoint, "set", "--target-alt", "."}, "--target-alt takes a finite decimal number"},
+      {{endpoint, "set", "--vs", ""}, "--vs takes a finite decimal number"},
+      {{endpoint, "watch", "--count", "-1"}, "--count takes a whole number"},
+      {{endpoint, "watch", "--interval", "1e3"}, "--interval takes a whole number"},
+      {{endpoint, "dumo"}, "unknown command: dumo"},
+      {{"dumo"}, "unknown command: dumo"},
+      {{"dumo", "--hex"}, "unknown command: dumo"},
+      {{"127.0.0.1:65536", "dump"}, "not a HOST[:PORT]"},
+      {{"127.0.0.1:0", "dump"}, "not a HOST[:PORT]"},
+      {{"127.0.0.1:+80", "dump"}, "not a HOST[:PORT]"},
+  };
+  if (fs::exists("/dev/zero")) cases.push_back({{endpoint, "fmc", "set", "/dev/zero"}, "holds more than"});
+  for (const Case& c : cases) {
+    std::string trace;
+    for (const std::string& arg : c.args) trace += "[" + arg + "]";
+    SCOPED_TRACE(trace);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runOrvxlinkClient(c.args, out, err, false), kClientExitUsage);
+    EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+    EXPECT_FALSE(waitTcpReadable(listening, 0)) << "a connection was attempted";
+  }
+
+  // The same endpoint written with a leading zero in its port is that port,
+  // and is connected to. Closing the listening socket then turns the
+  // client's pending connection away, so it ends at once.
+  std::ostringstream out;
+  std::ostringstream err;
+  const std::string zeroPadded = "127.0.0.1:0" + endpoint.substr(10);
+  auto run = std::async(std::launch::async, [&] { return runOrvxlinkClient({zeroPadded, "dump"}, out, err, false); });
+  EXPECT_TRUE(waitTcpReadable(listening, 5000)) << "no connection came to " << zeroPadded;
+  closeTcpSocket(listening);
+  EXPECT_EQ(run.get(), kClientExitFailure);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  stopSocketLibrary();
 }
 
 TEST_F(AppClientToolTest, WrongUsageAndAnAbsentBridgeFailClearly) {

@@ -118,11 +118,18 @@ TEST(ListenerPortTest, PortAlreadyTakenLogsBindFailedAndStopStillCompletes) {
       << "the bind failure was never logged";
   EXPECT_EQ(listenerBoundPort(), 0);
   EXPECT_TRUE(listenerRunning.load()) << "the flag stays set, so the listener is not started again";
+  EXPECT_TRUE(appPortInUse.load()) << "the status display must learn that apps cannot connect";
 
   auto stopped = std::async(std::launch::async, stopListener);
   EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the stop never completed";
   EXPECT_FALSE(listenerRunning.load());
   closeTcpSocket(taken);
+
+  // The next listener that binds clears it again.
+  ASSERT_TRUE(startListenerThread(0));
+  EXPECT_TRUE(waitUntil([] { return listenerBoundPort() != 0; })) << "the listener never listened";
+  EXPECT_FALSE(appPortInUse.load());
+  stopListener();
   stopSocketLibrary();
 }
 

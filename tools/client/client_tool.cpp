@@ -2,15 +2,16 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "bridge/shared_state.h"
+#include "orvxlink_version.h"
 #include "platform/clock.h"
 #include "tools/client/app_client.h"
+#include "tools/client/argument_numbers.h"
 #include "tools/client/flight_record_view.h"
 #include "tools/client/settings_options.h"
+#include "tools/client/upload_file.h"
 
 namespace {
 
@@ -31,8 +32,10 @@ const char* const kUsageTail =
     "  fmc set FILE [--word N]            store FILE as the FMC data, with word N (default 0)\n"
     "  fpl set FILE [--word N]            upload FILE as the flight-plan data, with word N (default 0)\n"
     "  help                               this text\n"
+    "  --version                          the version\n"
     "\n"
-    "exit status: 0 done, 1 the bridge could not be reached or closed the connection, 2 wrong usage\n";
+    "exit status: 0 done, 1 the bridge could not be reached or closed the connection,\n"
+    "             2 wrong usage or a file that cannot be used (nothing is sent then)\n";
 
 struct Endpoint {
   std::string host = "127.0.0.1";
@@ -61,20 +64,13 @@ int failure(const Invocation& call, const std::string& message) {
   return kClientExitFailure;
 }
 
-bool parseInteger(const std::string& text, long long low, long long high, long long& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 0);
-  return end == text.c_str() + text.size() && value >= low && value <= high;
-}
-
 bool parseEndpoint(const std::string& text, Endpoint& endpoint) {
   const size_t colon = text.rfind(':');
   endpoint.host = text.substr(0, colon);
   if (endpoint.host.empty()) return false;
   if (colon == std::string::npos) return true;
   long long port = 0;
-  if (!parseInteger(text.substr(colon + 1), 1, 65535, port)) return false;
+  if (!parseWholeNumber(text.substr(colon + 1), 1, 65535, port)) return false;
   endpoint.port = static_cast<uint16_t>(port);
   return true;
 }
@@ -110,7 +106,7 @@ int runWatch(const Invocation& call) {
   long long interval = 200;
   for (const auto& option : options) {
     long long& target = option.first == "--count" ? count : interval;
-    if (!parseInteger(option.second, 0, 86400000, target)) {
+    if (!parseWholeNumber(option.second, 0, 86400000, target)) {
       return usageError(call, option.first + " takes a whole number, not \"" + option.second + "\"");
     }
   }
@@ -164,29 +160,22 @@ int runSet(const Invocation& call) {
   return kClientExitOk;
 }
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
-}
-
 // "fmc set FILE" and "fpl set FILE".
 int runDataUpload(const Invocation& call, bool flightPlan) {
   if (call.words.size() < 3 || call.words[1] != "set") return usageError(call, call.words[0] + " set needs a FILE");
   std::vector<std::pair<std::string, std::string>> options;
   std::string error;
   if (!readOptions(call.words, 3, {"--word"}, options, error)) return usageError(call, error);
-  long long word = 0;
+  uint32_t word32 = 0;
   for (const auto& option : options) {
-    if (!parseInteger(option.second, INT32_MIN, UINT32_MAX, word)) {
-      return usageError(call, "--word takes a 32-bit number, not \"" + option.second + "\"");
+    if (!parseWord(option.second, word32)) {
+      return usageError(
+          call, "--word takes a 32-bit number (decimal, or hexadecimal after 0x), not \"" + option.second + "\"");
     }
   }
   std::vector<uint8_t> data;
-  if (!readWholeFile(call.words[2], data)) return failure(call, "cannot read " + call.words[2]);
+  if (!readUploadFile(call.words[2], kMaxUploadLength, data, error)) return usageError(call, error);
   AppClient client;
-  const uint32_t word32 = static_cast<uint32_t>(word);
   const bool uploaded = connectTo(client, call) &&
                         (flightPlan ? client.uploadFlightPlan(data, word32) : client.uploadFmcData(data, word32)) &&
                         client.confirmUploads();
@@ -199,6 +188,13 @@ int runFmcGet(const Invocation& call) {
   std::vector<std::pair<std::string, std::string>> options;
   std::string error;
   if (!readOptions(call.words, 2, {"--out"}, options, error)) return usageError(call, error);
+  // The output file is opened before the bridge is asked, so a wrong path
+  // costs no round trip.
+  std::ofstream file;
+  if (!options.empty()) {
+    file.open(options[0].second, std::ios::binary);
+    if (!file) return usageError(call, "cannot write " + options[0].second);
+  }
   AppClient client;
   std::vector<uint8_t> data;
   uint32_t word = 0;
@@ -208,7 +204,6 @@ int runFmcGet(const Invocation& call) {
     call.out << hexDump(data.data(), data.size());
     return kClientExitOk;
   }
-  std::ofstream file(options[0].second, std::ios::binary);
   file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   if (!file) return failure(call, "cannot write " + options[0].second);
   return kClientExitOk;
@@ -232,27 +227,45 @@ int runFmc(const Invocation& call) {
 }
 
 bool isCommand(const std::string& word) {
-  for (const char* command : {"watch", "dump", "set", "fmc", "fpl", "help", "--help", "-h"}) {
+  for (const char* command : {"watch", "dump", "set", "fmc", "fpl", "help", "--help", "-h", "--version"}) {
     if (word == command) return true;
   }
   return false;
+}
+
+// Takes a leading HOST[:PORT] off the words. A first word that is no command
+// is a host only when a command follows it; otherwise it is most likely a
+// misspelt command ("dumo"), and is reported as one.
+bool takeEndpoint(Invocation& call, std::string& error) {
+  if (call.words.empty() || isCommand(call.words[0])) return true;
+  if (call.words.size() < 2 || !isCommand(call.words[1])) {
+    const bool hostFirst = call.words.size() >= 2 && call.words[1].compare(0, 1, "-") != 0;
+    error = "unknown command: " + call.words[hostFirst ? 1 : 0];
+    return false;
+  }
+  if (!parseEndpoint(call.words[0], call.endpoint)) {
+    error = "not a HOST[:PORT] (port 1 to 65535): " + call.words[0];
+    return false;
+  }
+  call.words.erase(call.words.begin());
+  return true;
 }
 
 }  // namespace
 
 int runOrvxlinkClient(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool refreshInPlace) {
   Invocation call{Endpoint(), args, out, err, refreshInPlace};
-  if (!call.words.empty() && !isCommand(call.words[0])) {
-    if (!parseEndpoint(call.words[0], call.endpoint)) return usageError(call, "not a HOST[:PORT]: " + call.words[0]);
-    call.words.erase(call.words.begin());
-  }
-  if (call.words.empty()) {
-    return usageError(call, args.empty() ? "no command given" : "no command given after " + args[0]);
-  }
+  std::string error;
+  if (!takeEndpoint(call, error)) return usageError(call, error);
+  if (call.words.empty()) return usageError(call, "no command given");
 
   const std::string& command = call.words[0];
   if (command == "help" || command == "--help" || command == "-h") {
     out << usage();
+    return kClientExitOk;
+  }
+  if (command == "--version") {
+    out << "orvxlink-client " << ORVXLINK_VERSION << "\n";
     return kClientExitOk;
   }
   if (command == "watch") return runWatch(call);

@@ -9,8 +9,10 @@
 #include <vector>
 
 constexpr int kClientExitOk = 0;
-constexpr int kClientExitFailure = 1;  // cannot connect, connection closed, file not readable
-constexpr int kClientExitUsage = 2;    // the command line is wrong
+constexpr int kClientExitFailure = 1;  // cannot connect, connection closed
+// The command line is wrong, or names a file that cannot be used; nothing
+// has been sent to the bridge then.
+constexpr int kClientExitUsage = 2;
 
 // `args` are the arguments after the program name. `refreshInPlace` lets
 // "watch" redraw its view in place (stdout is a terminal); otherwise it

@@ -95,9 +95,22 @@ void appendFuel(std::string& t, const FlightRecord& r) {
   t += any ? "\n" : " no tanks\n";
 }
 
+// A COM frequency as the record carries it (the four BCD digits after the
+// leading 1, over 10000: 0.183 for 118.30 MHz) and as a pilot reads it.
+void appendComFrequency(std::string& t, int radio, double raw) {
+  if (raw <= 0.0) {
+    appendf(t, "COM%d ---.--- (raw %.4f)", radio, raw);
+  } else {
+    appendf(t, "COM%d %.3f (raw %.4f)", radio, comFrequencyMhz(raw), raw);
+  }
+}
+
 void appendRadios(std::string& t, const FlightRecord& r) {
-  appendf(t, "Radios     COM1 %.3f  COM2 %.3f  ADF1 %.1f kHz  ADF2 %.1f kHz\n", r.comFreq[0], r.comFreq[1],
-          r.adfFreqKhz[0], r.adfFreqKhz[1]);
+  t += "Radios     ";
+  appendComFrequency(t, 1, r.comFreq[0]);
+  t += "  ";
+  appendComFrequency(t, 2, r.comFreq[1]);
+  appendf(t, "  ADF1 %.1f kHz  ADF2 %.1f kHz\n", r.adfFreqKhz[0], r.adfFreqKhz[1]);
   for (int nav = 0; nav < 2; ++nav) {
     appendf(t, "           NAV%d %.2f %-5s dme %.1f nm  brg %.0f  cdi %.2f  gs %.2f\n", nav + 1, r.navFreqMhz[nav],
             fieldText(r.radioIdent[nav], sizeof r.radioIdent[nav]).c_str(), r.navDmeNm[nav], r.navRelBearingDeg[nav],
@@ -112,6 +125,8 @@ void appendControls(std::string& t, const FlightRecord& r) {
 }
 
 }  // namespace
+
+double comFrequencyMhz(double raw) { return 100.0 + raw * 100.0; }
 
 std::string describeFlightRecord(const FlightRecord& r) {
   std::string text;
@@ -132,9 +147,10 @@ std::string describeFlightRecord(const FlightRecord& r) {
 
 std::string summarizeFlightRecord(const FlightRecord& r) {
   std::string text;
-  appendf(text, "lat %.6f lon %.6f alt %.0f ft ias %.1f kt gs %.1f kt hdg %.1f M vs %.0f fpm ap %s alt-sel %.0f ft",
+  appendf(text,
+          "lat %.6f lon %.6f alt %.0f ft ias %.1f kt gs %.1f kt hdg %.1f M vs %.0f fpm ap %s alt-sel %.0f ft com1 %.3f",
           r.latitudeDeg, r.longitudeDeg, r.altitudeFt, r.sideIndicatedAirspeedKt[0], r.groundSpeedKt, r.headingMagDeg,
-          r.verticalSpeedFpm, onOff(r.apEngaged), r.apAltitudeFt);
+          r.verticalSpeedFpm, onOff(r.apEngaged), r.apAltitudeFt, comFrequencyMhz(r.comFreq[0]));
   return text;
 }
 

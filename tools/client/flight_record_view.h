@@ -15,5 +15,9 @@ std::string describeFlightRecord(const FlightRecord& record);
 // The few fields that matter most, on one line without a line end.
 std::string summarizeFlightRecord(const FlightRecord& record);
 
+// A COM frequency in MHz as a pilot reads it (118.300) from the record's
+// value (0.183: the BCD digits after the leading 1, over 10000).
+double comFrequencyMhz(double raw);
+
 // Sixteen bytes per line: offset, hex bytes, printable characters.
 std::string hexDump(const uint8_t* bytes, size_t length);

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
+
+#include "tools/client/argument_numbers.h"
 
 namespace {
 
@@ -62,13 +63,6 @@ std::string helpLine(const char* name, const char* argument, const char* help) {
   return line;
 }
 
-bool parseNumber(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size();
-}
-
 bool parseSwitch(const std::string& text, uint8_t& position) {
   if (text == "on" || text == "1")
     position = 1;
@@ -90,17 +84,17 @@ bool applyOption(const std::string& name, const std::string& value, SettingsReco
     return true;
   }
   double number = 0.0;
-  const bool numeric = parseNumber(value, number);
+  const bool numeric = parseDecimalNumber(value, number);
   for (const ValueOption& option : kValueOptions) {
     if (name != option.name) continue;
-    if (!numeric) return error = name + " takes a number, not \"" + value + "\"", false;
+    if (!numeric) return error = name + " takes a finite decimal number, not \"" + value + "\"", false;
     record.changeFlags |= 1u << option.bit;
     record.*option.field = number;
     return true;
   }
   for (const TargetOption& option : kTargetOptions) {
     if (name != option.name) continue;
-    if (!numeric) return error = name + " takes a number, not \"" + value + "\"", false;
+    if (!numeric) return error = name + " takes a finite decimal number, not \"" + value + "\"", false;
     record.*option.field = number;
     return true;
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "orvxlink_version.h"
 #include "platform/line_input.h"
 #include "platform/pipe_path.h"
 #include "platform/stop_request.h"
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
   }
   if (commandLine.showHelp) {
     std::printf("%s", simemu::simUsageText());
+    return 0;
+  }
+  if (commandLine.showVersion) {
+    std::printf("orvxlink-sim %s\n", ORVXLINK_VERSION);
     return 0;
   }
   installStopRequestHandlers();

@@ -78,6 +78,8 @@ SimCommandLine parseSimCommandLine(int argc, const char* const* argv) {
     const std::string option = argv[i];
     if (option == "--help" || option == "-h") {
       result.showHelp = true;
+    } else if (option == "--version") {
+      result.showVersion = true;
     } else if (option == "--no-pipe") {
       o.listenPipe = false;
     } else if (option == "--no-tcp") {
@@ -118,6 +120,8 @@ const char* simUsageText() {
          "  --log FILE        append every request to FILE as JSON lines\n"
          "  --stamp-blocks    data answers carry the frame number as latitude and the\n"
          "                    steady clock in microseconds as longitude (benchmarks)\n"
+         "  --version         show the version and end\n"
+         "  --help            show this text and end\n"
          "Commands on standard input: aircraft NAME, list, state, quit, help.\n";
 }
 

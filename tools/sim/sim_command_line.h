@@ -14,6 +14,7 @@ constexpr uint16_t kDefaultSimTcpPort = 5194;
 struct SimCommandLine {
   SimEmulatorOptions options;
   bool showHelp = false;
+  bool showVersion = false;
   std::string error;  // empty when the line was understood
 };
 

@@ -25,9 +25,14 @@ bool folderExists(const std::string& path) {
 
 }  // namespace
 
+// Beside the program (the build tree, the Windows zip), then where the
+// Linux packages put it (PREFIX/share/orvxlink/packages for PREFIX/bin).
 std::string defaultPackagesRoot() {
-  const std::string besideProgram = executableFolder() + "/packages";
-  if (!executableFolder().empty() && folderExists(besideProgram)) return besideProgram;
+  const std::string folder = executableFolder();
+  const std::string besideProgram = folder + "/packages";
+  if (!folder.empty() && folderExists(besideProgram)) return besideProgram;
+  const std::string installed = folder + "/../share/orvxlink/packages";
+  if (!folder.empty() && folderExists(installed)) return installed;
   const char* source = std::getenv("ORVXLINK_SOURCE_DIR");
   if (source != nullptr && source[0] != '\0') return std::string(source) + "/tools/sim/packages";
   return "tools/sim/packages";

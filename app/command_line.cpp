@@ -1,0 +1,68 @@
+#include "app/command_line.h"
+
+#include "orvxlink_version.h"
+
+namespace {
+
+const std::string kPackagesOption = "--packages";
+const std::string kPackagesPrefix = kPackagesOption + "=";
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; }
+
+// "--packages DIR" or "--packages=DIR"; advances `i` past a separate value.
+// An option in the place of DIR ("--packages --log") means the folder was
+// left out, not a folder named like an option.
+bool readPackagesDir(const std::vector<std::string>& args, size_t& i, AppOptions& options, std::string& error) {
+  const std::string& arg = args[i];
+  if (startsWith(arg, kPackagesPrefix)) {
+    options.packagesDir = arg.substr(kPackagesPrefix.size());
+  } else if (i + 1 < args.size() && !startsWith(args[i + 1], "--")) {
+    options.packagesDir = args[++i];
+  } else {
+    options.packagesDir.clear();
+  }
+  if (options.packagesDir.empty()) error = "--packages needs a folder: --packages DIR";
+  return error.empty();
+}
+
+}  // namespace
+
+bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options, std::string& error) {
+  error.clear();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--log") {
+      options.log = true;
+    } else if (arg == "--version") {
+      options.showVersion = true;
+    } else if (isHelpOption(arg)) {
+      options.showHelp = true;
+    } else if (arg == kPackagesOption || startsWith(arg, kPackagesPrefix)) {
+      if (!readPackagesDir(args, i, options, error)) return false;
+    } else {
+      error = (arg.size() > 1 && arg[0] == '-' ? "unknown option: " : "unexpected argument: ") + arg;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string commandLineHelp(const std::string& programName) {
+  return "usage: " + programName + " [--log] [--packages DIR]\n" + "       " + programName +
+         " --help | --version\n"
+         "\n"
+         "Serves the flight simulator's aircraft data to tablet apps on TCP port 5193\n"
+         "and relays their autopilot commands to the simulator.\n"
+         "\n"
+         "  --log            write the diagnostic log Orvxlink.log in the working folder\n"
+         "  --packages DIR   the simulator's packages folder, the one that holds the\n"
+         "                   Community and Official folders\n"
+         "  --version        show the version and end\n"
+         "  --help           show this text and end\n";
+}
+
+std::string versionText(const std::string& programName) { return programName + " " + ORVXLINK_VERSION + "\n"; }

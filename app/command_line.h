@@ -1,0 +1,30 @@
+// The program's command line, the same on Windows and POSIX: what the user
+// asked for at start-up. Pure functions; the program's main thread parses
+// once before anything starts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct AppOptions {
+  bool log = false;          // --log: write the diagnostic log Orvxlink.log
+  bool showVersion = false;  // --version: print the version and end
+  bool showHelp = false;     // --help: print the usage and end
+  // --packages DIR: the folder holding the simulator's Community and
+  // Official package folders; empty when not given.
+  std::string packagesDir;
+};
+
+// Exit status after a command line that cannot be understood.
+constexpr int kAppExitUsage = 2;
+
+// Parses the arguments after the program's name. False, with a message for
+// the user in `error`, on an unknown option, a missing value or a stray
+// argument; `options` then holds what was read before it.
+bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options, std::string& error);
+
+// The usage text, naming the program as the user started it.
+std::string commandLineHelp(const std::string& programName);
+
+// "<programName> <version>" and a line end.
+std::string versionText(const std::string& programName);

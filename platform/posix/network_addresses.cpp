@@ -1,0 +1,33 @@
+#include "platform/network_addresses.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+
+namespace {
+
+bool isUsable(const ifaddrs& entry) {
+  const unsigned needed = IFF_UP | IFF_RUNNING;
+  return entry.ifa_addr != nullptr && entry.ifa_addr->sa_family == AF_INET && (entry.ifa_flags & needed) == needed &&
+         (entry.ifa_flags & IFF_LOOPBACK) == 0;
+}
+
+}  // namespace
+
+std::vector<std::string> localIpv4Addresses() {
+  std::vector<std::string> addresses;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return addresses;
+  for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+    if (!isUsable(*entry)) continue;
+    char text[INET_ADDRSTRLEN] = {};
+    const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+    if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) == nullptr) continue;
+    if (std::find(addresses.begin(), addresses.end(), text) == addresses.end()) addresses.push_back(text);
+  }
+  freeifaddrs(list);
+  return addresses;
+}

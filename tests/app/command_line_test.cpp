@@ -1,0 +1,82 @@
+// The program's command line, read the same on Windows and POSIX: each case
+// varies one argument from a plain start.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+  std::vector<std::string> args;
+  bool ok;
+  AppOptions expected;
+  std::string error;  // a part of the message when !ok
+};
+
+AppOptions withLog() {
+  AppOptions options;
+  options.log = true;
+  return options;
+}
+
+AppOptions withPackages(const std::string& dir) {
+  AppOptions options;
+  options.packagesDir = dir;
+  return options;
+}
+
+AppOptions showing(bool help, bool version) {
+  AppOptions options;
+  options.showHelp = help;
+  options.showVersion = version;
+  return options;
+}
+
+TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
+  const Case cases[] = {
+      {{}, true, AppOptions(), ""},
+      {{"--log"}, true, withLog(), ""},
+      {{"--version"}, true, showing(false, true), ""},
+      {{"--help"}, true, showing(true, false), ""},
+      {{"-h"}, true, showing(true, false), ""},
+      {{"/?"}, true, showing(true, false), ""},
+      {{"--packages", "D:\\MSFS\\Packages"}, true, withPackages("D:\\MSFS\\Packages"), ""},
+      {{"--packages=/srv/msfs packages"}, true, withPackages("/srv/msfs packages"), ""},
+      {{"--packages"}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages="}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", "--log"}, false, AppOptions(), "--packages needs a folder"},
+      {{"--LOG"}, false, AppOptions(), "unknown option: --LOG"},
+      {{"-log"}, false, AppOptions(), "unknown option: -log"},
+      {{"--logs"}, false, AppOptions(), "unknown option: --logs"},
+      {{"Orvxlink.log"}, false, AppOptions(), "unexpected argument: Orvxlink.log"},
+      {{"--log", "--bogus"}, false, withLog(), "unknown option: --bogus"},
+  };
+  for (const Case& c : cases) {
+    std::string trace;
+    for (const std::string& arg : c.args) trace += "[" + arg + "]";
+    SCOPED_TRACE(trace);
+    AppOptions options;
+    std::string error;
+    EXPECT_EQ(parseCommandLine(c.args, options, error), c.ok);
+    EXPECT_EQ(options.log, c.expected.log);
+    EXPECT_EQ(options.showHelp, c.expected.showHelp);
+    EXPECT_EQ(options.showVersion, c.expected.showVersion);
+    if (c.ok) {
+      EXPECT_EQ(options.packagesDir, c.expected.packagesDir);
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(CommandLine, HelpNamesTheProgramAndEveryOption) {
+  const std::string help = commandLineHelp("Orvxlink.exe");
+  EXPECT_EQ(help.rfind("usage: Orvxlink.exe ", 0), 0u) << help;
+  for (const char* option : {"--log", "--packages DIR", "--version", "--help", "Orvxlink.log", "5193"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(versionText("orvxlink").rfind("orvxlink ", 0), 0u);
+}
+
+}  // namespace
