@@ -1,5 +1,6 @@
 #include "bridge/bridge.h"
 
+#include <chrono>
 #include <thread>
 
 #include "bridge/flight_record.h"
@@ -10,6 +11,7 @@
 #include "bridge/sim_subscriptions.h"
 #include "log/log.h"
 #include "platform/clock.h"
+#include "platform/notify_event.h"
 #include "platform/socket_library.h"
 #include "server/listener.h"
 
@@ -18,6 +20,44 @@ HANDLE simLink = nullptr;
 namespace {
 
 std::thread sessionThread;
+
+// The session thread sleeps on this event between dispatch calls: the link
+// signals it when a message is queued or the link fails, stopBridge when the
+// session is to end. Created by startBridge, closed by stopBridge after the
+// session thread has ended. Null if it could not be created; the session then
+// polls the link every millisecond.
+HANDLE sessionWake = nullptr;
+
+// A quiet link is dispatched this often all the same, so that nothing can
+// wait for long on a missed signal.
+constexpr uint32_t kQuietLinkDispatchMs = 2000;
+constexpr uint32_t kPollWithoutEventMs = 1;
+constexpr std::chrono::milliseconds kOpenRetryPause{100};
+
+// Sleeps until the link has news or the session is stopped, at most
+// `timeoutMs`.
+void waitForLinkNews(uint32_t timeoutMs) {
+  if (sessionWake == nullptr) {
+    sleepMilliseconds(kPollWithoutEventMs);
+    return;
+  }
+  waitNotifyEvent(sessionWake, timeoutMs);
+}
+
+// The pause between open attempts: its full length, unless the session is
+// stopped meanwhile (a stale signal left by a failed link does not shorten it).
+void pauseBeforeNextOpen() {
+  const auto until = std::chrono::steady_clock::now() + kOpenRetryPause;
+  while (sessionRunning.load()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    if (sessionWake == nullptr) {
+      sleepMilliseconds(static_cast<unsigned>(left.count()));
+    } else {
+      waitNotifyEvent(sessionWake, static_cast<uint32_t>(left.count()) + 1);
+    }
+  }
+}
 
 // One connection cycle's set-up on a freshly opened link: the data
 // definition and event mappings (their results are not acted on), then the
@@ -35,12 +75,14 @@ void closeLink() {
 }
 
 // Pumps the link until the session is stopped (true) or a dispatch fails
-// (false).
+// (false). Each dispatch hands over everything queued so far, in order; a
+// message queued after that signals the event, so the wait that follows ends
+// at once and nothing waits for a poll.
 bool dispatchUntilStoppedOrFailed() {
   while (sessionRunning.load()) {
     if (SimConnect_CallDispatch(simLink, onSimMessage, nullptr) < 0) return false;
     simConnected.store(true);
-    sleepMilliseconds(1);
+    waitForLinkNews(kQuietLinkDispatchMs);
   }
   return true;
 }
@@ -57,6 +99,7 @@ bool startBridge() {
   resetFlightRecord();
   resetPendingSettings();
   startSocketLibrary();
+  sessionWake = createNotifyEvent();
   sessionRunning.store(true);  // before the thread exists, so an early stop is never lost
   sessionThread = std::thread(runSimSession);
   return true;
@@ -64,9 +107,9 @@ bool startBridge() {
 
 void runSimSession() {
   while (sessionRunning.load()) {
-    if (SimConnect_Open(&simLink, "Orvxlink", nullptr, 0, nullptr, 0) < 0) {
+    if (SimConnect_Open(&simLink, "Orvxlink", nullptr, 0, sessionWake, 0) < 0) {
       simLink = nullptr;
-      sleepMilliseconds(100);
+      pauseBeforeNextOpen();
       continue;
     }
     logMessage("\nSimConnect Connected");
@@ -78,6 +121,9 @@ void runSimSession() {
 
 void stopBridge() {
   sessionRunning.store(false);
+  if (sessionWake != nullptr) setNotifyEvent(sessionWake);  // ends a wait between dispatches or opens
   if (sessionThread.joinable()) sessionThread.join();
+  closeNotifyEvent(sessionWake);
+  sessionWake = nullptr;
   stopSocketLibrary();
 }

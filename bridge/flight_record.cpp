@@ -154,11 +154,13 @@ ORVX_AT(reserved2272, 2272);
 
 namespace {
 
+// The latest published build. The lock guards only the pointer: it is held
+// to swap it or to take a reference, never while a record is copied or sent.
+// Waiters sleep on `built` and are woken once per build.
 struct SharedFlightRecord {
   std::mutex lock;
-  std::condition_variable built;  // signalled after each publish
-  FlightRecord record{};
-  int32_t buildCounter = 0;
+  std::condition_variable built;
+  FlightRecordBuild latest = std::make_shared<PublishedFlightRecord>();  // all zero until the reset
 };
 
 SharedFlightRecord& shared() {
@@ -188,44 +190,55 @@ void writeStartupImage(FlightRecord& r) {
   r.reserved2272 = 0x55;
 }
 
-}  // namespace
-
-void resetFlightRecord() {
-  writeStartupImage(working());
+// Publishes a copy of the working record, tagged as apps receive it, under
+// the given counter.
+void publish(int32_t counter) {
+  auto build = std::make_shared<PublishedFlightRecord>();
+  build->record = working();
+  std::memcpy(build->record.tag, kFlightRecordTag, sizeof kFlightRecordTag);  // "ORVX30" and its zero byte
+  build->buildCounter = counter;
   SharedFlightRecord& s = shared();
-  std::lock_guard<std::mutex> hold(s.lock);
-  s.record = working();
-  s.buildCounter = 0;
-}
-
-FlightRecord& flightRecordForBuild() { return working(); }
-
-void publishFlightRecord() {
-  SharedFlightRecord& s = shared();
+  FlightRecordBuild replaced;  // the old build is released outside the lock
   {
     std::lock_guard<std::mutex> hold(s.lock);
-    s.record = working();
-    s.buildCounter = advanceBuildCounter(s.buildCounter);  // last write of the build
+    replaced = std::move(s.latest);
+    s.latest = std::move(build);
   }
   s.built.notify_all();
 }
 
-int32_t readFlightRecord(FlightRecord& copy) {
-  SharedFlightRecord& s = shared();
-  std::lock_guard<std::mutex> hold(s.lock);
-  copy = s.record;
-  return s.buildCounter;
+}  // namespace
+
+void resetFlightRecord() {
+  writeStartupImage(working());
+  publish(0);
 }
 
-int32_t flightBuildCounter() {
+FlightRecord& flightRecordForBuild() { return working(); }
+
+void publishFlightRecord() { publish(advanceBuildCounter(flightBuildCounter())); }
+
+FlightRecordBuild latestFlightRecord() {
   SharedFlightRecord& s = shared();
   std::lock_guard<std::mutex> hold(s.lock);
-  return s.buildCounter;
+  return s.latest;
 }
 
-int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout) {
+FlightRecordBuild waitForFlightRecordAfter(int32_t seen, std::chrono::milliseconds timeout) {
   SharedFlightRecord& s = shared();
   std::unique_lock<std::mutex> hold(s.lock);
-  s.built.wait_for(hold, timeout, [&] { return s.buildCounter != seen; });
-  return s.buildCounter;
+  s.built.wait_for(hold, timeout, [&] { return s.latest->buildCounter != seen; });
+  return s.latest;
+}
+
+int32_t readFlightRecord(FlightRecord& copy) {
+  const FlightRecordBuild build = latestFlightRecord();
+  copy = build->record;
+  return build->buildCounter;
+}
+
+int32_t flightBuildCounter() { return latestFlightRecord()->buildCounter; }
+
+int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout) {
+  return waitForFlightRecordAfter(seen, timeout)->buildCounter;
 }

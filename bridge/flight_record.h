@@ -3,19 +3,19 @@
 //
 // Ownership and threads. The session thread is the only writer: the builder
 // fills the session thread's own working record (flightRecordForBuild) and
-// then publishes it (publishFlightRecord), which copies the 2280 bytes into
-// the shared record and advances the counter, both under one short lock.
-// Readers (serving threads) take a consistent copy with readFlightRecord under
-// the same lock. The lock is held only for a 2280-byte copy, so neither side
-// ever waits for more than a few copies' time, and a reader can never see half
-// of a build. Readers set the tag in their own copy: the shared record's tag
-// is already "ORVX30" after the first build, and before it the copy is where
-// the bytes to send are.
+// then publishes it (publishFlightRecord), which copies it into a new,
+// immutable published build and makes that the latest. Readers (serving
+// threads) take a reference to the latest build and send from it; a build is
+// never changed once published and lives as long as anyone holds it, so a
+// reader can never see half of a build and never holds up the writer or
+// another reader for more than a pointer copy. A published build carries the
+// tag "ORVX30" already, as apps must receive it.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // Little-endian wire image; every field sits at its natural alignment, so the
 // struct has no hidden padding (checked below).
@@ -185,22 +185,36 @@ constexpr char kFlightRecordTag[] = "ORVX30";
 // Next value of the build counter: 0, 1, ..., 2147483646, 0, ...
 constexpr int32_t advanceBuildCounter(int32_t counter) { return counter >= 2147483646 ? 0 : counter + 1; }
 
-// Writes the start-up image into both the shared and the working record and
-// sets the build counter to 0. Called by bridge start-up before any other
-// bridge thread runs.
+// One published build: the record as apps receive it and its build counter.
+// Immutable once published.
+struct PublishedFlightRecord {
+  FlightRecord record;
+  int32_t buildCounter;
+};
+using FlightRecordBuild = std::shared_ptr<const PublishedFlightRecord>;
+
+// Writes the start-up image into the working record and publishes it with
+// build counter 0. Called by bridge start-up before any other bridge thread
+// runs.
 void resetFlightRecord();
 
 // The session thread's working record, which the builder fills. Session
 // thread only.
 FlightRecord& flightRecordForBuild();
 
-// Publishes the working record: copies it into the shared record, then
-// advances the build counter, and wakes readers waiting for a new build.
-// Session thread only.
+// Publishes the working record as the latest build, with the build counter
+// advanced, and wakes readers waiting for a new build. Session thread only.
 void publishFlightRecord();
 
-// A consistent copy of the shared record; returns the build counter that
-// belongs to that copy. Any thread.
+// The latest build. Any thread.
+FlightRecordBuild latestFlightRecord();
+
+// The latest build once its counter differs from `seen`, or the latest when
+// `timeout` has passed first. Returns at once when it already differs. Any
+// thread.
+FlightRecordBuild waitForFlightRecordAfter(int32_t seen, std::chrono::milliseconds timeout);
+
+// A copy of the latest build's record; returns its build counter. Any thread.
 int32_t readFlightRecord(FlightRecord& copy);
 
 // The current build counter. Any thread.

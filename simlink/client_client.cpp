@@ -138,6 +138,11 @@ void finishLastLinkClose() {
 HRESULT closeLink(ClientClient* link) {
   if (link == nullptr) return kSimConnectFail;
   sleepMilliseconds(kClosePauseMilliseconds);
+  return releaseLink(link);
+}
+
+HRESULT releaseLink(ClientClient* link) {
+  if (link == nullptr) return kSimConnectFail;
   link->clearNotification();
   link->Disconnect(disconnect_reason::kClosedByApplication, 0);
   link->discardOutgoing();

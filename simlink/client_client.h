@@ -100,6 +100,10 @@ class ClientClient : public CClient {
 // gone afterwards.
 HRESULT closeLink(ClientClient* link);
 
+// Closes a link as closeLink does, without the pause: for an open attempt
+// whose transport never connected, which has nothing queued to go out.
+HRESULT releaseLink(ClientClient* link);
+
 // SimConnect_CallDispatch: reads the link's failure first, then delivers
 // every queued message, and reports that failure (its recorded code) or
 // S_OK. A message queued after the failure was read is left for the next

@@ -96,6 +96,9 @@ bool configurationSectionExists(const std::vector<std::string>& files, const std
 }
 
 void applyConfigurationFile(const std::string& file, const std::string& section, LinkConfig& config) {
+  // A file without the section (usually: no file at all) sets nothing; one
+  // look instead of one per key keeps a retried open cheap.
+  if (!configurationSectionExists({file}, section)) return;
   const std::string protocol = readKey(file, section, "Protocol");
   if (!protocol.empty()) applyProtocol(protocol, config);
 

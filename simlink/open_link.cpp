@@ -31,8 +31,10 @@ bool handOver(ClientClient& link, IoHandle handle, uint32_t addressFamily, uint3
   return true;
 }
 
-// One attempt on a new link object; the object is closed when it fails. An
-// attempt with nothing to connect to (a TCP attempt with no port) fails.
+// One attempt on a new link object; the object is released when it fails,
+// with no pause (nothing was ever queued on it), so that an open with no
+// simulator to reach costs no waiting. An attempt with nothing to connect to
+// (a TCP attempt with no port) fails.
 ClientClient* attempt(uint32_t addressFamily, const LinkConfig& config) {
   const bool pipe = addressFamily == kPipeAddressFamily;
   auto* link = new (std::nothrow) ClientClient(pipe ? TransportKind::kNamedPipe : TransportKind::kSocket);
@@ -42,7 +44,7 @@ ClientClient* attempt(uint32_t addressFamily, const LinkConfig& config) {
       connectTransport(*link, addressFamily, config.address, config.port, config.maxReceiveSize, config.disableNagle)) {
     return link;
   }
-  closeLink(link);
+  releaseLink(link);
   return nullptr;
 }
 

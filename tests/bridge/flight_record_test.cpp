@@ -51,6 +51,12 @@ TEST(FlightRecord, StartUpImageIsExactlyAsPublished) {
     EXPECT_EQ(intAt(bytes, offset, width), value) << "integer at " << offset;
     for (size_t i = 0; i < width; ++i) checked[offset + i] = true;
   };
+  // Published as apps receive it: tagged "ORVX30", byte 6 and 7 zero.
+  const char tag[] = "ORVX30";
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(bytes[i], static_cast<unsigned char>(tag[i])) << "tag byte " << i;
+    checked[i] = true;
+  }
   for (size_t offset : {32u, 40u, 224u, 232u, 368u}) expectDouble(offset, 1013.0);
   expectOnes(216, 217);
   expectOnes(352, 365);

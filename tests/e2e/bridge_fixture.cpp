@@ -8,6 +8,7 @@
 #include "bridge/sim_messages.h"
 #include "platform/socket_library.h"
 #include "platform/test_user_folders.h"
+#include "simlink/wire.h"
 #include "tests/free_tcp_port.h"
 
 namespace fs = std::filesystem;
@@ -85,6 +86,16 @@ std::unique_ptr<AppClient> BridgeEndToEnd::startFlightToApp() {
   std::unique_ptr<AppClient> app = connectApp();
   if (app) recordAfterBuild(*app, 0);
   return app;
+}
+
+int BridgeEndToEnd::startSilentLink() {
+  startEmulator(tcpEmulator(0));
+  if (::testing::Test::HasFatalFailure()) return 0;
+  pointBridgeAtEmulatorTcp();
+  startBridgeHere();
+  EXPECT_TRUE(emulator_->waitForRequests(simwire::kSubscribeToSystemEvent, 3, 20000));
+  const std::vector<int> clients = emulator_->clientIds();
+  return clients.empty() ? 0 : clients.front();
 }
 
 std::unique_ptr<AppClient> BridgeEndToEnd::connectApp() {

@@ -40,6 +40,11 @@ class BridgeEndToEnd : public ::testing::Test {
   // failed) when any step never happens.
   std::unique_ptr<AppClient> startFlightToApp();
 
+  // The bridge linked to a silent emulator (no frames until the test sends
+  // them), its subscriptions made; the link's client id in the emulator (0,
+  // with the test failed, when it never links).
+  int startSilentLink();
+
   // Connects an app once the listener accepts; fails the test if it never does.
   std::unique_ptr<AppClient> connectApp();
   // A record whose build counter has moved past `after`.

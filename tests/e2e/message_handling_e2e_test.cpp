@@ -12,7 +12,6 @@
 #include "bridge/flight_record.h"
 #include "bridge/shared_state.h"
 #include "server/listener.h"
-#include "simlink/wire.h"
 #include "tests/e2e/bridge_fixture.h"
 #include "tools/sim/sim_messages.h"
 
@@ -32,17 +31,6 @@ std::vector<uint8_t> foreignBlock() {
 
 class MessageHandling : public BridgeEndToEnd {
  protected:
-  // The bridge linked to a silent emulator (no frames until the test sends
-  // them), with the link's client id.
-  int startSilentLink() {
-    startEmulator(tcpEmulator(0));
-    pointBridgeAtEmulatorTcp();
-    startBridgeHere();
-    EXPECT_TRUE(emulator_->waitForRequests(simwire::kSubscribeToSystemEvent, 3, 20000));
-    const std::vector<int> clients = emulator_->clientIds();
-    return clients.empty() ? 0 : clients.front();
-  }
-
   bool sendFrame(int client) { return emulator_->sendRaw(client, simemu::frameMessage(0, 30.0f, 1.0f)); }
 };
 

@@ -3,6 +3,7 @@
 // frames, several clients and every transport.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -240,6 +241,44 @@ TEST_F(SimProtocolTest, FrameEventsFollowTheConfiguredRateAndKind) {
   const Bytes plain = client->takeMessage(SIMCONNECT_RECV_ID_EVENT, kDeadlineMs);
   EXPECT_EQ(u32At(plain, 16), 0u);
   emulator_->setFrameRate(0);
+}
+
+// With stamps on, a data answer carries the number of frames sent so far as
+// its latitude and the steady clock in microseconds as its longitude; the
+// chain benchmark reads both back out of the apps' records.
+TEST(SimStampTest, DataAnswersCarryTheFrameNumberAndTheSendTime) {
+  simemu::SimEmulatorOptions options = testOptions();
+  options.stampBlocks = true;
+  auto emulator = startEmulator(options);
+  ASSERT_NE(emulator, nullptr);
+  auto client = TestSimClient::overTcp(4, emulator->tcp4Port());
+  ASSERT_NE(client, nullptr);
+  client->send(addToDataDefinitionRequest(1, 3, "PLANE LATITUDE", "Degrees", SIMCONNECT_DATATYPE_FLOAT64));
+  client->send(addToDataDefinitionRequest(2, 3, "PLANE LONGITUDE", "Degrees", SIMCONNECT_DATATYPE_FLOAT64));
+  client->send(subscribeRequest(3, 0, "Frame"));
+  ASSERT_TRUE(emulator->waitForRequests(simwire::kSubscribeToSystemEvent, 1, kDeadlineMs));
+  emulator->setFrameRate(100);
+  ASSERT_TRUE(emulator->waitFor([&] { return client->countOf(SIMCONNECT_RECV_ID_EVENT_FRAME) >= 5; }, 10000));
+  emulator->setFrameRate(0);
+  // Every frame sent has arrived: the count at the client is the oracle.
+  ASSERT_TRUE(emulator->waitFor(
+      [&] { return client->countOf(SIMCONNECT_RECV_ID_EVENT_FRAME) == emulator->counters().framesSent; }, kDeadlineMs));
+  const double framesReceived = static_cast<double>(client->countOf(SIMCONNECT_RECV_ID_EVENT_FRAME));
+
+  const auto microsecondsNow = [] {
+    return static_cast<double>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+  };
+  const double before = microsecondsNow();
+  client->send(requestDataRequest(4, 9, 3));
+  const Bytes data = client->takeMessage(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, kDeadlineMs);
+  const double after = microsecondsNow();
+  ASSERT_EQ(data.size(), 40u + 16u);
+  EXPECT_EQ(f64At(data, 40), framesReceived);
+  EXPECT_GE(f64At(data, 48), before);
+  EXPECT_LE(f64At(data, 48), after);
+  EXPECT_NE(emulator->snapshot().latitudeDeg, framesReceived) << "the flight itself is left alone";
 }
 
 TEST_F(SimProtocolTest, TwoClientsAtOnceKeepTheirOwnDefinitions) {

@@ -3,6 +3,7 @@
 // configuration index, and the fallback from pipe to IPv6 to IPv4 to pipe.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "link_test_support.h"
@@ -241,6 +242,17 @@ TEST_F(LinkConfigTest, AnotherMachineGetsExactlyOneAttempt) {
 TEST_F(LinkConfigTest, NothingToReachFailsAfterEveryAttempt) {
   EXPECT_EQ(open(0), kSimConnectFail);
   EXPECT_EQ(link, nullptr);
+  EXPECT_EQ(liveClientObjectCount(), 0);
+}
+
+// An attempt that never connected has nothing to send, so it is dropped
+// without the close's pause: opens retried while the simulator is away cost
+// no waiting (four attempts of 100 ms each would take 2 s for five opens).
+TEST_F(LinkConfigTest, OpensWithNothingToReachFailWithoutPausing) {
+  const auto start = std::chrono::steady_clock::now();
+  for (int attempt = 0; attempt < 5; ++attempt) EXPECT_EQ(open(0), kSimConnectFail);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_LT(took.count(), 1000) << "ms for five failed opens";
   EXPECT_EQ(liveClientObjectCount(), 0);
 }
 

@@ -185,8 +185,9 @@ void EmulatorCore::answerData(ClientSession& session, const LoggedRequest& reque
   } else {
     PackOptions options;
     options.unterminatedText = unterminatedText_;
+    const SimState state = stampBlocks_ ? stampedState() : flight_.state();
     for (const Datum& datum : found->second) {
-      packDatum(datum, flight_.state(), options, &data);
+      packDatum(datum, state, options, &data);
       if (!datum.problem.empty()) appendNote(note, "\"" + datum.datumName + "\" is 0 (" + datum.problem + ")");
     }
     count = static_cast<uint32_t>(found->second.size());
@@ -243,6 +244,7 @@ void EmulatorCore::tick(double scriptSeconds, float frameRateHz, Outbox* out) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     flight_.advance(scriptSeconds);
+    ++frameSerial_;
     for (const auto& entry : sessions_) {
       for (const auto& subscription : entry.second.subscriptions) {
         if (subscription.second != "Frame") continue;
@@ -280,6 +282,20 @@ void EmulatorCore::setFrameEventKind(FrameEventKind kind) {
 void EmulatorCore::setUnterminatedText(bool unterminated) {
   std::lock_guard<std::mutex> lock(mutex_);
   unterminatedText_ = unterminated;
+}
+
+void EmulatorCore::setStampBlocks(bool stamp) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  stampBlocks_ = stamp;
+}
+
+SimState EmulatorCore::stampedState() const {
+  SimState state = flight_.state();
+  state.latitudeDeg = static_cast<double>(frameSerial_);
+  state.longitudeDeg = static_cast<double>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+  return state;
 }
 
 TextEnding EmulatorCore::textEnding() const {

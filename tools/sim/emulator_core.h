@@ -77,6 +77,11 @@ class EmulatorCore {
 
   void setFrameEventKind(FrameEventKind kind);
   void setUnterminatedText(bool unterminated);
+  // Benchmark stamps: every data answer carries, in place of the aircraft's
+  // latitude and longitude, the number of the last frame sent (1, 2, ...) and
+  // the steady clock's reading in microseconds when the answer was made, so
+  // that a reader of the answer can tell which frame it was and how old it is.
+  void setStampBlocks(bool stamp);
   bool openRequestLog(const std::string& path, std::string* error);
   // Keeps only about the latest `count` requests in memory; 0 keeps all.
   void keepRequests(size_t count);
@@ -102,6 +107,7 @@ class EmulatorCore {
   void announceAircraft(Outbox* out);
   void changed();
   TextEnding textEnding() const;
+  SimState stampedState() const;  // the state with the benchmark stamps in place
 
   mutable std::mutex mutex_;
   FlightModel flight_;
@@ -110,6 +116,8 @@ class EmulatorCore {
   EmulatorCounters counters_;
   FrameEventKind frameEventKind_ = FrameEventKind::kFrameEvent;
   bool unterminatedText_ = false;
+  bool stampBlocks_ = false;
+  uint64_t frameSerial_ = 0;  // frames sent so far
 
   mutable std::mutex changeMutex_;
   mutable std::condition_variable changeSignal_;

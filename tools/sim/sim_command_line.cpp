@@ -84,6 +84,8 @@ SimCommandLine parseSimCommandLine(int argc, const char* const* argv) {
       o.listenPipe = false;
     } else if (option == "--no-tcp") {
       o.listenTcp4 = false;
+    } else if (option == "--stamp-blocks") {
+      o.stampBlocks = true;
     } else if (!takesValue(option)) {
       result.error = "unknown option " + option;
     } else if (i + 1 >= argc) {
@@ -116,6 +118,8 @@ const char* simUsageText() {
          "  --packages D      take aircraft from the package tree D (Community, Official) and\n"
          "                    report them as the simulator does: SimObjects\\Airplanes\\NAME\\aircraft.CFG\n"
          "  --log FILE        append every request to FILE as JSON lines\n"
+         "  --stamp-blocks    data answers carry the frame number as latitude and the\n"
+         "                    steady clock in microseconds as longitude (benchmarks)\n"
          "  --version         show the version and end\n"
          "  --help            show this text and end\n"
          "Commands on standard input: aircraft NAME, list, state, quit, help.\n";

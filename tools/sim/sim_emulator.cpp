@@ -52,6 +52,7 @@ SimEmulator::SimEmulator(SimEmulatorOptions options) : options_(std::move(option
   frameRateHz_.store(options_.frameRateHz);
   fixedStepSeconds_.store(options_.fixedStepSeconds);
   core_.setFrameEventKind(options_.frameEventKind);
+  core_.setStampBlocks(options_.stampBlocks);
 }
 
 SimEmulator::~SimEmulator() { stop(); }

@@ -44,6 +44,8 @@ struct SimEmulatorOptions {
   double fixedStepSeconds = 0;
   double startSeconds = 0;
   FrameEventKind frameEventKind = FrameEventKind::kFrameEvent;
+  // Benchmark stamps in every data answer (EmulatorCore::setStampBlocks).
+  bool stampBlocks = false;
 
   // Aircraft: folders with an aircraft.cfg under aircraftRoot, reported by
   // their full path. When packagesRoot is set instead, aircraft are taken
