@@ -160,6 +160,24 @@ std::string projectVersion() {
   return std::regex_search(content, match, std::regex(R"(project\(Orvxlink VERSION ([0-9.]+))")) ? match[1].str() : "?";
 }
 
+// Presses Exit and checks that the program ends with status 0.
+void exitProgram(StatusDisplay* display) {
+  ASSERT_TRUE(makeExitGesture(display, ExitGesture::kExitButton));
+  int status = -1;
+  EXPECT_TRUE(waitStatusDisplayExit(display, kExitMs, &status)) << "the program did not end";
+  EXPECT_EQ(status, 0);
+}
+
+// The address line once it holds `wanted`, or the last one seen.
+std::string waitForAddressLine(StatusDisplay* display, const std::string& wanted) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
+  std::string shown;
+  while (std::chrono::steady_clock::now() < deadline && shown.find(wanted) == std::string::npos) {
+    addressLineView(display, &shown, 200);
+  }
+  return shown;
+}
+
 class StatusDisplayTest : public ::testing::Test {
  protected:
   void SetUp() override { startSocketLibrary(); }
@@ -258,18 +276,12 @@ TEST_F(StatusDisplayTest, ShowsWhereAppsConnectBelowTheStatus) {
   DisplayHandle display = openProgram(folder_);
   ASSERT_NE(display, nullptr);
   const std::string expected = addressLineText(localIpv4Addresses(), 5193, false);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
-  std::string shown;
-  while (std::chrono::steady_clock::now() < deadline && shown.find(expected) == std::string::npos) {
-    addressLineView(display.get(), &shown, 200);
-  }
+  const std::string shown = waitForAddressLine(display.get(), expected);
   EXPECT_THAT(shown, HasSubstr(expected));
   EXPECT_THAT(shown, HasSubstr("5193"));
   EXPECT_THAT(waitForStatus(display.get(), kWaitingStatus, kStatusMs), HasSubstr(kWaitingStatus))
       << "the status control keeps its own text";
-  ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
-  int status = -1;
-  EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+  exitProgram(display.get());
 }
 
 // Another program holds the app port: once the simulator's first data has
@@ -285,17 +297,10 @@ TEST_F(StatusDisplayTest, AddressLineSaysSoWhenTheAppPortIsTaken) {
   ASSERT_NE(display, nullptr);
 
   const std::string expected = addressLineText({}, kAppPort, true);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
-  std::string shown;
-  while (std::chrono::steady_clock::now() < deadline && shown.find(expected) == std::string::npos) {
-    addressLineView(display.get(), &shown, 200);
-  }
-  EXPECT_THAT(shown, HasSubstr(expected));
+  EXPECT_THAT(waitForAddressLine(display.get(), expected), HasSubstr(expected));
   EXPECT_THAT(waitForStatus(display.get(), "FS2020 connected", kStatusMs), HasSubstr("0 client(s) connected."));
 
-  ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
-  int status = -1;
-  EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+  exitProgram(display.get());
   closeTcpSocket(taken);
   stopSimulator(simulator.get());
 }
@@ -318,9 +323,7 @@ TEST_F(StatusDisplayTest, LogSwitchWritesTheLogFileOnlyWhenGiven) {
       ASSERT_NE(app.socket(), kInvalidTcpSocket) << "the program never accepted an app";
       ASSERT_THAT(waitForStatus(display.get(), kConnectedStatus, kStatusMs), HasSubstr(kConnectedStatus));
     }
-    ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
-    int status = -1;
-    EXPECT_TRUE(waitStatusDisplayExit(display.get(), kExitMs, &status)) << "the program did not end";
+    exitProgram(display.get());
     stopSimulator(simulator.get());
 
     const std::filesystem::path logFile = folder.path() / "Orvxlink.log";

@@ -51,27 +51,35 @@ SettingsRecord switchRequest(uint32_t flags, size_t switchOffset, uint8_t positi
   return record;
 }
 
-TEST(RoundSetting, NearestWithHalvesUpAndNegativesTruncated) {
-  EXPECT_EQ(roundSetting(2.5), 3);
-  EXPECT_EQ(roundSetting(2.49), 2);
-  EXPECT_EQ(roundSetting(-2.7), -2);
-  EXPECT_EQ(roundSetting(0.78 * 100.0), 78);
-  EXPECT_EQ(roundSettingToHundreds(12345.0), 12300);
-  EXPECT_EQ(roundSettingToHundreds(12350.0), 12400);
-  EXPECT_EQ(roundSettingToHundreds(-1550.0), -1500);
-}
-
-TEST(RoundSetting, OutOfRangeSaturatesAndNaNGivesZero) {
+// Nearest with halves up and negatives truncated; beyond the int range held
+// at its ends, NaN zero.
+TEST(RoundSetting, WorkedValuesAndTheEndsOfTheRange) {
   constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
-  EXPECT_EQ(roundSetting(kNaN), 0);
-  EXPECT_EQ(roundSetting(kInf), kMax);
-  EXPECT_EQ(roundSetting(-kInf), kMin);
-  EXPECT_EQ(roundSetting(1e300), kMax);  // beyond the float range
-  EXPECT_EQ(roundSetting(-3e9), kMin);
-  EXPECT_EQ(roundSetting(2147483600.0), kMax);    // rounds up to 2^31 in single precision
-  EXPECT_EQ(roundSettingToHundreds(1e12), kMax);  // hundreds fit, the product does not
-  EXPECT_EQ(roundSettingToHundreds(-1e12), kMin);
-  EXPECT_EQ(roundSettingToHundreds(kNaN), 0);
+  struct Case {
+    int32_t (*round)(double);
+    double value;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {roundSetting, 2.5, 3},
+      {roundSetting, 2.49, 2},
+      {roundSetting, -2.7, -2},
+      {roundSetting, 0.78 * 100.0, 78},
+      {roundSetting, kNaN, 0},
+      {roundSetting, kInf, kMax},
+      {roundSetting, -kInf, kMin},
+      {roundSetting, 1e300, kMax},  // beyond the float range
+      {roundSetting, -3e9, kMin},
+      {roundSetting, 2147483600.0, kMax},  // rounds up to 2^31 in single precision
+      {roundSettingToHundreds, 12345.0, 12300},
+      {roundSettingToHundreds, 12350.0, 12400},
+      {roundSettingToHundreds, -1550.0, -1500},
+      {roundSettingToHundreds, 1e12, kMax},  // hundreds fit, the product does not
+      {roundSettingToHundreds, -1e12, kMin},
+      {roundSettingToHundreds, kNaN, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.round(c.value), c.expected) << (c.round == roundSetting ? "roundSetting " : "hundreds ") << c.value;
 }
 
 // The simulator's switch counts as on for any value but zero, NaN included;

@@ -103,21 +103,6 @@ TEST_F(Handshake, OpenDefinitionsMappingsAndSubscriptionsAreByteExact) {
 
 class DataFlow : public BridgeEndToEnd {};
 
-TEST_F(DataFlow, AppsConnectOnlyAfterTheFirstDataBlock) {
-  startEmulator(tcpEmulator(0));  // linked, but no frames yet
-  pointBridgeAtEmulatorTcp();
-  startBridgeHere();
-  ASSERT_TRUE(eventually([] { return simConnected.load(); }, seconds(20)));
-  AppClient early;
-  EXPECT_FALSE(early.connect("127.0.0.1", appPort_)) << "no listener before the first data block";
-
-  emulator_->setFrameRate(30);
-  std::unique_ptr<AppClient> app = connectApp();
-  ASSERT_TRUE(app);
-  const FlightRecord record = recordAfterBuild(*app, 0);
-  EXPECT_EQ(std::memcmp(record.tag, "ORVX30", 7), 0);
-}
-
 TEST_F(DataFlow, RecordsAgreeWithTheSimulatorFrameAfterFrame) {
   std::unique_ptr<AppClient> app = startFlightToApp();
   ASSERT_TRUE(app);

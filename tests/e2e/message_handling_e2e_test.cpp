@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bridge/flight_record.h"
+#include "bridge/shared_state.h"
 #include "server/listener.h"
 #include "tests/e2e/bridge_fixture.h"
 #include "tools/sim/sim_messages.h"
@@ -51,10 +52,14 @@ TEST_F(MessageHandling, FrameOfEitherKindAsksForData) {
 TEST_F(MessageHandling, FirstDeliveryOnlyStartsTheListenerAndOtherRequestsAreIgnored) {
   const int client = startSilentLink();
   ASSERT_NE(client, 0);
+  ASSERT_TRUE(eventually([] { return simConnected.load(); }, seconds(20)));
+  AppClient early;
+  EXPECT_FALSE(early.connect("127.0.0.1", appPort_)) << "no listener before the first data block";
 
   ASSERT_TRUE(sendFrame(client));
   ASSERT_TRUE(eventually([] { return listenerBoundPort() != 0; }, seconds(20))) << "the listener never started";
   EXPECT_EQ(flightBuildCounter(), 0) << "the first delivery builds no record";
+  EXPECT_NE(connectApp(), nullptr) << "no app could connect once the listener started";
 
   // Data for request 3 and a state answer for request 5 come first, then a
   // real frame: only the frame's answer may be built.

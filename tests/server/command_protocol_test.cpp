@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "bridge/flight_record.h"
 #include "bridge/settings_record.h"
@@ -34,14 +35,13 @@ void publishLatitude(double latitudeDeg) {
 Bytes fmcReply(const std::string& data, uint32_t word) { return bytesOf(lengthPrefixed(data, word)); }
 
 TEST(McpSettingsChecksum, MatchesTheWorkedValues) {
-  uint8_t record[kSettingsRecordSize] = {};
-  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0xB2A4C15Fu);
-  record[0] = 0x01;
-  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0x19496642u);
-  record[0] = 0xFF;
-  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0x19496642u);
-  record[0] = 0x80;
-  EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), 0xACCEF5DFu);
+  // The first byte's value and the checksum worked by hand for it, the rest zero.
+  const std::pair<uint8_t, uint32_t> worked[] = {
+      {0x00, 0xB2A4C15Fu}, {0x01, 0x19496642u}, {0xFF, 0x19496642u}, {0x80, 0xACCEF5DFu}};
+  for (const auto& [first, checksum] : worked) {
+    uint8_t record[kSettingsRecordSize] = {first};
+    EXPECT_EQ(mcpSettingsChecksum(record, sizeof record), checksum) << int{first};
+  }
 }
 
 TEST_F(CommandProtocolTest, FlightDataBeforeAnyBuildIsTheStartupRecordEveryTime) {
@@ -87,21 +87,18 @@ TEST_F(CommandProtocolTest, FlightPlanUploadReplacesDataAndWord) {
   EXPECT_TRUE(fmcDataStore().snapshot().data->empty()) << "the FMC data is a store of its own";
 }
 
-TEST_F(CommandProtocolTest, FrameSentInPiecesIsServedWhole) {
+TEST_F(CommandProtocolTest, FramesInPiecesAreServedWholeAndFramesThatAreNoCommandIgnored) {
   RawApp app(port());
   const std::string frame = commandFrame(kPeekFmcData);
   app.send(frame.substr(0, 3));
   app.send(frame.substr(3, 3));
   app.send(frame.substr(6, 4));
   EXPECT_EQ(app.receive(8), kEmptyPeek);
-}
 
-TEST_F(CommandProtocolTest, FramesThatAreNoCommandAreIgnoredAndTheConnectionKept) {
-  RawApp app(port());
   app.send(std::string("vfmcdata20") + "rSIMDATA31" + "sMCPDATA21" + "VFMCDATA20" + commandFrame(kRequestFmcData));
   EXPECT_EQ(app.receive(8), fmcReply("", 0)) << "the first reply belongs to the only real command";
   app.send(commandFrame(kPeekFmcData));
-  EXPECT_EQ(app.receive(8), kEmptyPeek);
+  EXPECT_EQ(app.receive(8), kEmptyPeek) << "the connection is kept";
 }
 
 TEST_F(CommandProtocolTest, SettingsWithAWrongChecksumChangeNothing) {
@@ -193,8 +190,12 @@ TEST_F(CommandProtocolTest, FreshnessWaitIsBoundedAndEndsWhenABuildLands) {
   EXPECT_LT(quickest, noWait + kAtOnce) << "a build that lands ends the wait at once";
 }
 
-TEST_F(CommandProtocolTest, RefusedUploadLengthsEndTheConnectionWithTheStoreEmpty) {
+TEST_F(CommandProtocolTest, UploadAtTheCapIsTakenAndRefusedLengthsEndTheConnectionWithTheStoreEmpty) {
   RawApp reader(port());
+  reader.send(commandFrame(kUploadFmcData) + lengthPrefixed(std::string(kMaxUploadLength, 'x'), 3));
+  reader.sync();
+  EXPECT_EQ(fmcDataStore().snapshot().data->size(), kMaxUploadLength);
+
   const uint32_t refused[] = {0u, kMaxUploadLength + 1, 0x80000000u, 0xFFFFFFFFu};
   for (uint32_t length : refused) {
     RawApp writer(port());
@@ -280,14 +281,6 @@ TEST_F(CommandProtocolTest, RepliesStayWholeWhileAnotherAppUploads) {
   }
   reading.store(false);
   uploads.join();
-}
-
-TEST_F(CommandProtocolTest, UploadAtTheCapIsAccepted) {
-  RawApp app(port());
-  const std::string data(kMaxUploadLength, 'x');
-  app.send(commandFrame(kUploadFmcData) + lengthPrefixed(data, 3));
-  app.sync();
-  EXPECT_EQ(fmcDataStore().snapshot().data->size(), kMaxUploadLength);
 }
 
 }  // namespace

@@ -148,38 +148,32 @@ TEST_F(SimProtocolTest, MappedClientEventsChangeTheNextDataBlock) {
   auto client = connectClient();
   ASSERT_NE(client, nullptr);
   uint32_t sendId = 1;
+  // Each event with the data sent and the value the variable then reads.
   const struct {
     uint32_t id;
     const char* event;
     const char* variable;
     const char* units;
+    uint32_t data;
+    double reads;
   } rows[] = {
-      {3, "AP_MASTER", "AUTOPILOT MASTER", "Bool"},
-      {14, "AP_ALT_VAR_SET_ENGLISH", "AUTOPILOT ALTITUDE LOCK VAR", "Feet"},
-      {15, "AP_VS_VAR_SET_ENGLISH", "AUTOPILOT VERTICAL HOLD VAR", "Feet/minute"},
-      {18, "HEADING_BUG_SET", "AUTOPILOT HEADING LOCK DIR", "Degrees"},
-      {13, "VOR1_SET", "NAV OBS:1", "Degrees"},
-      {17, "AP_MACH_VAR_SET", "AUTOPILOT MACH HOLD VAR", "Number"},
+      {3, "AP_MASTER", "AUTOPILOT MASTER", "Bool", 1, 1.0},
+      {14, "AP_ALT_VAR_SET_ENGLISH", "AUTOPILOT ALTITUDE LOCK VAR", "Feet", 12300, 12300.0},
+      {15, "AP_VS_VAR_SET_ENGLISH", "AUTOPILOT VERTICAL HOLD VAR", "Feet/minute", static_cast<uint32_t>(-1500),
+       -1500.0},
+      {18, "HEADING_BUG_SET", "AUTOPILOT HEADING LOCK DIR", "Degrees", 270, 270.0},
+      {13, "VOR1_SET", "NAV OBS:1", "Degrees", static_cast<uint32_t>(-10), 350.0},
+      {17, "AP_MACH_VAR_SET", "AUTOPILOT MACH HOLD VAR", "Number", 78, 0.78},
   };
   for (const auto& row : rows) {
     client->send(mapClientEventRequest(sendId++, row.id, row.event));
     client->send(addToDataDefinitionRequest(sendId++, 0, row.variable, row.units, SIMCONNECT_DATATYPE_FLOAT64));
   }
-  client->send(transmitClientEventRequest(sendId++, 3, 1));
-  client->send(transmitClientEventRequest(sendId++, 14, 12300));
-  client->send(transmitClientEventRequest(sendId++, 15, static_cast<uint32_t>(-1500)));
-  client->send(transmitClientEventRequest(sendId++, 18, 270));
-  client->send(transmitClientEventRequest(sendId++, 13, static_cast<uint32_t>(-10)));
-  client->send(transmitClientEventRequest(sendId++, 17, 78));
+  for (const auto& row : rows) client->send(transmitClientEventRequest(sendId++, row.id, row.data));
   client->send(transmitClientEventRequest(sendId++, 99, 1));  // never mapped
   const Bytes data = requestData(*client, sendId++, 1, 0);
   ASSERT_EQ(data.size(), 40u + 6 * 8);
-  EXPECT_EQ(f64At(data, 40), 1.0);
-  EXPECT_EQ(f64At(data, 48), 12300.0);
-  EXPECT_EQ(f64At(data, 56), -1500.0);
-  EXPECT_EQ(f64At(data, 64), 270.0);
-  EXPECT_EQ(f64At(data, 72), 350.0);
-  EXPECT_NEAR(f64At(data, 80), 0.78, 1e-12);
+  for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(f64At(data, 40 + 8 * i), rows[i].reads, 1e-12) << rows[i].event;
   EXPECT_EQ(emulator_->counters().clientEventsApplied, 6u);
   const auto transmits = emulator_->requestsOfKind(simwire::kTransmitClientEvent);
   ASSERT_EQ(transmits.size(), 7u);
@@ -379,11 +373,17 @@ TEST(SimRequestLogTest, KeepAtMostHoldsTheLatestRequestsInOrder) {
   }
 }
 
-TEST(SimTransportTest, PipeServesSeveralClientsAtOnce) {
+// The emulator on a pipe of its own and on nothing else.
+simemu::SimEmulatorOptions pipeOptions() {
   simemu::SimEmulatorOptions options = testOptions();
   options.listenTcp4 = false;
   options.listenPipe = true;
   options.pipeName = uniquePipeName();
+  return options;
+}
+
+TEST(SimTransportTest, PipeServesSeveralClientsAtOnce) {
+  const simemu::SimEmulatorOptions options = pipeOptions();
   auto emulator = startEmulator(options);
   ASSERT_NE(emulator, nullptr);
   auto first = TestSimClient::overPipe(emulator->pipeName());
@@ -404,10 +404,7 @@ TEST(SimTransportTest, PipeServesSeveralClientsAtOnce) {
 }
 
 TEST(SimTransportTest, SecondServerOnTheSamePipeIsRefused) {
-  simemu::SimEmulatorOptions options = testOptions();
-  options.listenTcp4 = false;
-  options.listenPipe = true;
-  options.pipeName = uniquePipeName();
+  const simemu::SimEmulatorOptions options = pipeOptions();
   auto first = startEmulator(options);
   ASSERT_NE(first, nullptr);
   simemu::SimEmulator second(options);

@@ -146,34 +146,36 @@ TEST_P(LinkTransportTest, MessagesOfFourToElevenBytesAreNeverDelivered) {
   EXPECT_EQ(log.lastResult, kSimConnectOk);
 }
 
-TEST_P(LinkTransportTest, OversizedMessageFailsTheLinkAfterWhatWasQueuedIsDelivered) {
-  open();
-  const Bytes before = simulatorMessage(20, SIMCONNECT_RECV_ID_EVENT, 10);
-  Bytes oversized(8, 0);
-  putU32(oversized, 0, 41089);
-  ASSERT_TRUE(simulator->send(concat({before, oversized})));
-  ASSERT_TRUE(dispatchUntilFailure(link, log));
-  EXPECT_EQ(log.lastResult, kSimConnectAbort);
-  EXPECT_EQ(failureReason(), 1u);
-  EXPECT_EQ(log.messages, std::vector<Bytes>{before});
+// A size field above the limit (reason 1) or below four (reason 2) fails the
+// link once what was queued before it is delivered.
+TEST_P(LinkTransportTest, BadSizeFieldFailsTheLinkAfterWhatWasQueuedIsDelivered) {
+  struct Case {
+    uint32_t size;
+    uint32_t reason;
+  };
+  for (const Case c : {Case{41089, 1}, Case{3, 2}}) {
+    SCOPED_TRACE(c.size);
+    open();
+    log = DispatchLog{};
+    const Bytes before = simulatorMessage(20, SIMCONNECT_RECV_ID_EVENT, 10);
+    Bytes bad(8, 0);
+    putU32(bad, 0, c.size);
+    ASSERT_TRUE(simulator->send(concat({before, bad})));
+    ASSERT_TRUE(dispatchUntilFailure(link, log));
+    EXPECT_EQ(log.lastResult, kSimConnectAbort);
+    EXPECT_EQ(failureReason(), c.reason);
+    EXPECT_EQ(log.messages, std::vector<Bytes>{before});
 
-  // From now on every request and dispatch reports the failure and nothing
-  // more reaches the simulator, which sees the link close.
-  EXPECT_EQ(SimConnect_RequestSystemState(link, 2, "AircraftLoaded"), kSimConnectAbort);
-  EXPECT_EQ(SimConnect_CallDispatch(
-                link, [](SIMCONNECT_RECV*, DWORD, void*) {}, nullptr),
-            kSimConnectAbort);
-  EXPECT_TRUE(simulator->sawClientClose());
-}
-
-TEST_P(LinkTransportTest, SizeFieldBelowFourFailsTheLinkWithReasonTwo) {
-  open();
-  Bytes tooSmall(4, 0);
-  putU32(tooSmall, 0, 3);
-  ASSERT_TRUE(simulator->send(tooSmall));
-  ASSERT_TRUE(dispatchUntilFailure(link, log));
-  EXPECT_EQ(log.lastResult, kSimConnectAbort);
-  EXPECT_EQ(failureReason(), 2u);
+    // From now on every request and dispatch reports the failure and nothing
+    // more reaches the simulator, which sees the link close.
+    EXPECT_EQ(SimConnect_RequestSystemState(link, 2, "AircraftLoaded"), kSimConnectAbort);
+    EXPECT_EQ(SimConnect_CallDispatch(
+                  link, [](SIMCONNECT_RECV*, DWORD, void*) {}, nullptr),
+              kSimConnectAbort);
+    EXPECT_TRUE(simulator->sawClientClose());
+    EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    link = nullptr;
+  }
 }
 
 TEST_P(LinkTransportTest, PeerCloseFailsTheLinkWithTheTransportsCode) {
