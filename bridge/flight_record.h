@@ -206,6 +206,13 @@ FlightRecord& flightRecordForBuild();
 // advanced, and wakes readers waiting for a new build. Session thread only.
 void publishFlightRecord();
 
+// Told about each build right after it became the latest, on the session
+// thread that published it; used to hand new builds to apps that are waiting
+// for one. None until set. Any thread; a build published while the handler
+// changes goes to the old one or the new one.
+using FlightRecordPublishedHandler = void (*)(const FlightRecordBuild& build);
+void onFlightRecordPublished(FlightRecordPublishedHandler handler);
+
 // The latest build. Any thread.
 FlightRecordBuild latestFlightRecord();
 
@@ -217,7 +224,8 @@ FlightRecordBuild waitForFlightRecordAfter(int32_t seen, std::chrono::millisecon
 // A copy of the latest build's record; returns its build counter. Any thread.
 int32_t readFlightRecord(FlightRecord& copy);
 
-// The current build counter. Any thread.
+// The current build counter, without taking the lock. Sequentially
+// consistent with the publishing of builds. Any thread.
 int32_t flightBuildCounter();
 
 // Waits until the build counter differs from `seen` or `timeout` has passed,
