@@ -37,12 +37,11 @@ ParkedRecordRequest::~ParkedRecordRequest() {
 bool ParkedRecordRequest::park(int32_t lastSent, Clock::time_point deadline) {
   deadline_ = deadline;
   parkedAfter_ = lastSent;
-  state_.store(kParked, std::memory_order_seq_cst);
-  // The publisher makes a build the latest and then looks for parked
-  // requests; this side parks and then looks at the latest build. With a
-  // full fence on both sides at least one of the two sees the other, so a
+  // The publisher stores the new counter and then looks for parked
+  // requests; this side parks and then reads the counter. All four are
+  // sequentially consistent, so at least one of the two sees the other: a
   // build published just now is never missed by both.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
+  state_.store(kParked, std::memory_order_seq_cst);
   if (flightBuildCounter() == lastSent) return true;
   int expected = kParked;
   // Lost to the publisher: it is delivering the new build already.
@@ -80,15 +79,14 @@ ParkedRecordRequest::Settled ParkedRecordRequest::settle() {
 }
 
 void ParkedRecordRequest::deliverToParked(const FlightRecordBuild& build) {
-  // Pairs with the fence in park(): the build is the latest already.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
   ParkedRequests& requests = parkedRequests();
   std::lock_guard<std::mutex> hold(requests.lock);
   for (ParkedRecordRequest* request : requests.listed) request->deliver(build);
 }
 
 void ParkedRecordRequest::deliver(const FlightRecordBuild& build) {
-  if (state_.load(std::memory_order_relaxed) != kParked) return;
+  // Sequentially consistent: pairs with park().
+  if (state_.load(std::memory_order_seq_cst) != kParked) return;
   std::lock_guard<std::mutex> hold(deliveryLock_);
   int expected = kParked;
   if (!state_.compare_exchange_strong(expected, kDelivering)) return;
