@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/socket_library.h"
 #include "platform/test_socket_pair.h"
 
 namespace {
@@ -29,6 +30,7 @@ FlightRecordBuild buildNumbered(int32_t counter) {
 class ParkedRecordRequestTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    startSocketLibrary();
     // Deliveries here happen only where a test asks for them.
     onFlightRecordPublished(nullptr);
     publishFlightRecord();
@@ -38,6 +40,7 @@ class ParkedRecordRequestTest : public ::testing::Test {
   void TearDown() override {
     closeTcpSocket(bridgeEnd_);
     closeTcpSocket(appEnd_);
+    stopSocketLibrary();
   }
 
   // Everything the app has been sent so far.
