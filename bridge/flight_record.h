@@ -4,12 +4,13 @@
 // Ownership and threads. The session thread is the only writer: the builder
 // fills the session thread's own working record (flightRecordForBuild) and
 // then publishes it (publishFlightRecord), which copies it into a new,
-// immutable published build and makes that the latest. Readers (serving
-// threads) take a reference to the latest build and send from it; a build is
-// never changed once published and lives as long as anyone holds it, so a
-// reader can never see half of a build and never holds up the writer or
-// another reader for more than a pointer copy. A published build carries the
-// tag "ORVX30" already, as apps must receive it.
+// immutable published build and makes that the latest, then hands it to the
+// published-build handler (which sends it to apps already waiting for a new
+// build). Readers (serving threads) take a reference to the latest build and
+// send from it; a build is never changed once published and lives as long as
+// anyone holds it, so a reader can never see half of a build and never holds
+// up the writer or another reader for more than a pointer copy. A published
+// build carries the tag "ORVX30" already, as apps must receive it.
 #pragma once
 
 #include <chrono>
