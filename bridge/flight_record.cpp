@@ -1,5 +1,6 @@
 #include "bridge/flight_record.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -161,6 +162,9 @@ struct SharedFlightRecord {
   std::mutex lock;
   std::condition_variable built;
   FlightRecordBuild latest = std::make_shared<PublishedFlightRecord>();  // all zero until the reset
+  // The latest build's counter, readable without the lock.
+  std::atomic<int32_t> latestCounter{0};
+  std::atomic<FlightRecordPublishedHandler> published{nullptr};
 };
 
 SharedFlightRecord& shared() {
@@ -197,14 +201,17 @@ void publish(int32_t counter) {
   build->record = working();
   std::memcpy(build->record.tag, kFlightRecordTag, sizeof kFlightRecordTag);  // "ORVX30" and its zero byte
   build->buildCounter = counter;
+  const FlightRecordBuild published = std::move(build);
   SharedFlightRecord& s = shared();
   FlightRecordBuild replaced;  // the old build is released outside the lock
   {
     std::lock_guard<std::mutex> hold(s.lock);
     replaced = std::move(s.latest);
-    s.latest = std::move(build);
+    s.latest = published;
+    s.latestCounter.store(counter);
   }
   s.built.notify_all();
+  if (FlightRecordPublishedHandler handler = s.published.load()) handler(published);
 }
 
 }  // namespace
@@ -217,6 +224,8 @@ void resetFlightRecord() {
 FlightRecord& flightRecordForBuild() { return working(); }
 
 void publishFlightRecord() { publish(advanceBuildCounter(flightBuildCounter())); }
+
+void onFlightRecordPublished(FlightRecordPublishedHandler handler) { shared().published.store(handler); }
 
 FlightRecordBuild latestFlightRecord() {
   SharedFlightRecord& s = shared();
@@ -237,7 +246,7 @@ int32_t readFlightRecord(FlightRecord& copy) {
   return build->buildCounter;
 }
 
-int32_t flightBuildCounter() { return latestFlightRecord()->buildCounter; }
+int32_t flightBuildCounter() { return shared().latestCounter.load(); }
 
 int32_t waitForBuildCounterChange(int32_t seen, std::chrono::milliseconds timeout) {
   return waitForFlightRecordAfter(seen, timeout)->buildCounter;

@@ -4,12 +4,13 @@
 // Ownership and threads. The session thread is the only writer: the builder
 // fills the session thread's own working record (flightRecordForBuild) and
 // then publishes it (publishFlightRecord), which copies it into a new,
-// immutable published build and makes that the latest. Readers (serving
-// threads) take a reference to the latest build and send from it; a build is
-// never changed once published and lives as long as anyone holds it, so a
-// reader can never see half of a build and never holds up the writer or
-// another reader for more than a pointer copy. A published build carries the
-// tag "ORVX30" already, as apps must receive it.
+// immutable published build and makes that the latest, then hands it to the
+// published-build handler (which sends it to apps already waiting for a new
+// build). Readers (serving threads) take a reference to the latest build and
+// send from it; a build is never changed once published and lives as long as
+// anyone holds it, so a reader can never see half of a build and never holds
+// up the writer or another reader for more than a pointer copy. A published
+// build carries the tag "ORVX30" already, as apps must receive it.
 #pragma once
 
 #include <chrono>
@@ -206,6 +207,13 @@ FlightRecord& flightRecordForBuild();
 // advanced, and wakes readers waiting for a new build. Session thread only.
 void publishFlightRecord();
 
+// Told about each build right after it became the latest, on the session
+// thread that published it; used to hand new builds to apps that are waiting
+// for one. None until set. Any thread; a build published while the handler
+// changes goes to the old one or the new one.
+using FlightRecordPublishedHandler = void (*)(const FlightRecordBuild& build);
+void onFlightRecordPublished(FlightRecordPublishedHandler handler);
+
 // The latest build. Any thread.
 FlightRecordBuild latestFlightRecord();
 
@@ -217,7 +225,8 @@ FlightRecordBuild waitForFlightRecordAfter(int32_t seen, std::chrono::millisecon
 // A copy of the latest build's record; returns its build counter. Any thread.
 int32_t readFlightRecord(FlightRecord& copy);
 
-// The current build counter. Any thread.
+// The current build counter, without taking the lock. Sequentially
+// consistent with the publishing of builds. Any thread.
 int32_t flightBuildCounter();
 
 // Waits until the build counter differs from `seen` or `timeout` has passed,

@@ -1,21 +1,26 @@
 // What one serving thread keeps about its app connection, and the command
-// handlers it runs. Private to the serving thread that owns the connection.
+// handlers it runs. Private to the serving thread that owns the connection,
+// except the parked record request (see there).
 #pragma once
 
 #include <cstdint>
 
 #include "bridge/settings_record.h"
 #include "platform/tcp_socket.h"
+#include "server/parked_record_request.h"
 #include "server/reply_sender.h"
 
 struct ClientConnection {
-  explicit ClientConnection(TcpSocket s) : socket(s) { resetSettingsRecord(settingsReceive); }
+  explicit ClientConnection(TcpSocket s) : socket(s), recordRequest(s) { resetSettingsRecord(settingsReceive); }
 
   TcpSocket socket;
   // Build counter of the last flight-data record sent here; 0 before any.
   int32_t lastSentBuildCounter = 0;
   // This connection's own receive buffer for uploaded settings records.
   SettingsRecord settingsReceive;
+  // A "rSIMDATA30" waiting for the next build, which the session thread may
+  // send while it is parked; the one thing here another thread touches.
+  ParkedRecordRequest recordRequest;
 };
 
 // What the serving thread does once a command has been carried out.
@@ -27,9 +32,15 @@ inline AfterCommand afterReply(SendOutcome outcome) {
   return outcome == SendOutcome::connectionGone ? AfterCommand::endConnection : AfterCommand::readNextFrame;
 }
 
-// "rSIMDATA30": waits briefly for a build newer than the last one sent here,
-// then sends the 2280-byte record.
+// "rSIMDATA30": sends the 2280-byte record when a build newer than the last
+// one sent here exists; otherwise parks the request for the next build.
 AfterCommand sendFlightRecord(ClientConnection& connection);
+
+// Ends a parked "rSIMDATA30" once the app has sent something else or its
+// freshness wait has run out: finishes a record the session thread could send
+// only in part, or sends the latest build (the same one again when the wait
+// ran out). Nothing to do when the session thread sent it whole.
+AfterCommand settleParkedFlightRecord(ClientConnection& connection);
 
 // "rFMCDATA20": length, data and word of the FMC data, as three pieces.
 AfterCommand sendFmcData(ClientConnection& connection);

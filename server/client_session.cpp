@@ -43,6 +43,26 @@ AfterCommand carryOut(ClientConnection& connection, const char (&frame)[kCommand
   return AfterCommand::readNextFrame;
 }
 
+// Carries out the app's commands until it leaves, a reply finds it gone or
+// the listener stops. A frame cut short is not carried out; the read after it
+// ends the loop. The listener's flag is tested only once a frame has arrived.
+void serveCommands(TcpSocket socket) {
+  ClientConnection connection(socket);
+  char frame[kCommandFrameSize];
+  for (;;) {
+    if (connection.recordRequest.isParked()) {
+      // The one sleep per record while an app polls: until its next command,
+      // by which time the session thread has usually sent the record, or
+      // until the request's freshness wait runs out.
+      waitTcpReadable(socket, static_cast<int>(connection.recordRequest.timeLeft().count()));
+      if (settleParkedFlightRecord(connection) == AfterCommand::endConnection) return;
+    }
+    const ReadOutcome read = readFixed(socket, frame, sizeof frame);
+    if (read == ReadOutcome::failed || !listenerRunning.load()) return;
+    if (read == ReadOutcome::complete && carryOut(connection, frame) == AfterCommand::endConnection) return;
+  }
+}
+
 void closeConnection(TcpSocket connection) {
   unregisterConnection(connection);
   shutdownTcpReceive(connection);
@@ -59,16 +79,8 @@ void serveClient(TcpSocket socket) {
     return;
   }
 
-  ClientConnection connection(socket);
-  char frame[kCommandFrameSize];
-  // A frame cut short is not carried out; the read after it ends the loop.
-  // The listener's flag is tested only once a frame has arrived.
-  ReadOutcome read = readFixed(socket, frame, sizeof frame);
-  while (read != ReadOutcome::failed && listenerRunning.load()) {
-    if (read == ReadOutcome::complete && carryOut(connection, frame) == AfterCommand::endConnection) break;
-    read = readFixed(socket, frame, sizeof frame);
-  }
-
+  // The connection's state goes before its socket is closed.
+  serveCommands(socket);
   closeConnection(socket);
   logMessage("Orvx Socket: ended client serving thread");
   connectedClientCount.fetch_sub(1);

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/tcp_socket.h"
 #include "server/connection_registry.h"
+#include "server/parked_record_request.h"
 #include "server/serving_threads.h"
 
 namespace {
@@ -163,6 +164,8 @@ bool startListenerThread(uint16_t port) {
   if (thread.joinable()) thread.join();  // an earlier listener that has ended
   resetListeningState();
   resetConnectionRegistry();
+  // Apps waiting for the next build get it from the thread that publishes it.
+  onFlightRecordPublished(ParkedRecordRequest::deliverToParked);
   listenerRunning.store(true);
   try {
     thread = std::thread(runListener, port);

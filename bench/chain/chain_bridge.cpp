@@ -10,12 +10,13 @@
 #include <cstdlib>
 
 #include "bridge/bridge.h"
+#include "bridge/sim_messages.h"
 #include "platform/stop_request.h"
 #include "server/listener.h"
 
 int main(int argc, char** argv) {
   installStopRequestHandlers();
-  setAppPortForTest(static_cast<uint16_t>(argc > 1 ? std::atoi(argv[1]) : 0));
+  setListenerPort(static_cast<uint16_t>(argc > 1 ? std::atoi(argv[1]) : 0));
   startBridge();
   // The listener starts with the simulator's first data block; until then
   // there is no port to tell. Checked as often as the program's own loop

@@ -84,15 +84,27 @@ long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length) {
   return sent < 0 ? -1 : static_cast<long>(sent);
 }
 
+namespace {
+
+// What fits now, without blocking: bytes sent, 0 for no room, -1 on an error.
+long sendWhatFits(TcpSocket socket, const void* data, size_t length) {
+  const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent >= 0) return static_cast<long>(sent);
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+}
+
+}  // namespace
+
 long sendOnTcpSocketWithin(TcpSocket socket, const void* data, size_t length, int timeoutMilliseconds) {
+  // Usually there is room: one call, and a wait only when there was none.
+  const long sent = sendWhatFits(socket, data, length);
+  if (sent != 0 || timeoutMilliseconds <= 0) return sent;
   pollfd watched{descriptor(socket), POLLOUT, 0};
   const int ready = ::poll(&watched, 1, timeoutMilliseconds);
   if (ready < 0) return errno == EINTR ? 0 : -1;
   if (ready == 0) return 0;
   // Readiness includes an error or hang-up; the send then reports it.
-  const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
-  if (sent >= 0) return static_cast<long>(sent);
-  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+  return sendWhatFits(socket, data, length);
 }
 
 bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds) {

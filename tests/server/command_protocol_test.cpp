@@ -190,6 +190,28 @@ TEST_F(CommandProtocolTest, FreshnessWaitIsBoundedAndEndsWhenABuildLands) {
   EXPECT_LT(quickest, noWait + kAtOnce) << "a build that lands ends the wait at once";
 }
 
+// A request that waits for the next build is answered before any command the
+// app sends after it, and a build that ends the wait is sent once.
+TEST_F(CommandProtocolTest, AWaitingRequestIsAnsweredBeforeTheCommandsAfterIt) {
+  RawApp app(port());
+  publishLatitude(1.0);
+  app.send(commandFrame(kRequestFlightData));
+  ASSERT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 1.0);
+
+  app.send(commandFrame(kRequestFlightData) + commandFrame(kPeekFmcData));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  publishLatitude(2.0);
+  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 2.0);
+  EXPECT_EQ(app.receive(kFmcPeekSize), kEmptyPeek);
+
+  app.send(commandFrame(kRequestFlightData));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  publishLatitude(3.0);
+  EXPECT_EQ(recordFrom(app.receive(kFlightRecordSize)).latitudeDeg, 3.0);
+  app.send(commandFrame(kPeekFmcData));
+  EXPECT_EQ(app.receive(kFmcPeekSize), kEmptyPeek) << "the record was sent once, and nothing else came before this";
+}
+
 TEST_F(CommandProtocolTest, UploadAtTheCapIsTakenAndRefusedLengthsEndTheConnectionWithTheStoreEmpty) {
   RawApp reader(port());
   reader.send(commandFrame(kUploadFmcData) + lengthPrefixed(std::string(kMaxUploadLength, 'x'), 3));

@@ -1,0 +1,85 @@
+// An app's "rSIMDATA30" that found no build newer than the one last sent to
+// it, parked until the next build is published. The session thread, as it
+// publishes that build, sends it to every parked request itself: a serving
+// thread then wakes once per record (for its app's next request) instead of
+// once for the request and again for the build, and a build reaches all
+// waiting apps in one pass instead of through one wake-up per thread.
+//
+// Ownership and threads. Each connection's serving thread owns one, which is
+// listed for delivery while it exists. The serving thread parks and settles
+// requests; the session thread delivers builds to parked ones. The state
+// decides who may write to the connection: the session thread only while it
+// delivers to a parked request, the serving thread at every other time, and
+// the serving thread settles a parked request before it carries out anything
+// else, so replies keep their order and never interleave.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "bridge/flight_record.h"
+#include "platform/tcp_socket.h"
+
+class ParkedRecordRequest {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // Lists the request for delivery; the socket must stay open until the
+  // destructor has run.
+  explicit ParkedRecordRequest(TcpSocket socket);
+  // Waits for a delivery in progress, then unlists it.
+  ~ParkedRecordRequest();
+  ParkedRecordRequest(const ParkedRecordRequest&) = delete;
+  ParkedRecordRequest& operator=(const ParkedRecordRequest&) = delete;
+
+  // Serving thread: parks a request for a build newer than `lastSent`, to be
+  // answered by `deadline` at the latest. False when a newer build was
+  // published meanwhile: nothing is parked and the caller sends that one.
+  bool park(int32_t lastSent, Clock::time_point deadline);
+
+  // Serving thread: whether a request is parked and not yet settled, and
+  // when it must be answered.
+  bool isParked() const { return state_.load(std::memory_order_relaxed) != kIdle; }
+  std::chrono::milliseconds timeLeft() const;
+
+  // What became of a parked request when the serving thread settled it.
+  struct Settled {
+    enum Outcome { nothingParked, takenBack, delivered, partlyDelivered } outcome;
+    // delivered / partlyDelivered: the build sent, and how many of its bytes
+    // went out (all of them when delivered).
+    FlightRecordBuild build;
+    size_t bytesSent;
+  };
+  // Serving thread: ends the parked state. takenBack means nothing was sent
+  // and the serving thread answers the request itself; partlyDelivered means
+  // the app's buffer was full and the serving thread sends the rest.
+  Settled settle();
+
+  // Session thread, for each published build: sends it to every parked
+  // request, without ever waiting for an app.
+  static void deliverToParked(const FlightRecordBuild& build);
+
+ private:
+  static constexpr int kIdle = 0;
+  static constexpr int kParked = 1;
+  static constexpr int kDelivering = 2;
+  static constexpr int kDelivered = 3;
+
+  void deliver(const FlightRecordBuild& build);
+
+  const TcpSocket socket_;
+  std::atomic<int> state_{kIdle};
+  // Held by the session thread while it delivers, so that a serving thread
+  // that finds a delivery under way sleeps until it is over.
+  std::mutex deliveryLock_;
+  // Written by the serving thread before it parks.
+  Clock::time_point deadline_{};
+  int32_t parkedAfter_ = 0;  // the build last sent: never delivered again
+  // Written by the session thread before it leaves kDelivering for
+  // kDelivered, read by the serving thread after it sees kDelivered.
+  FlightRecordBuild delivered_;
+  size_t bytesDelivered_ = 0;
+};

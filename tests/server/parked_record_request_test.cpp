@@ -1,0 +1,123 @@
+// A parked "rSIMDATA30" and the session thread's delivery to it, driven
+// directly over a connected socket pair: what reaches the app and what the
+// serving thread finds when it settles.
+#include "server/parked_record_request.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/socket_library.h"
+#include "platform/test_socket_pair.h"
+
+namespace {
+
+using Clock = ParkedRecordRequest::Clock;
+using Settled = ParkedRecordRequest::Settled;
+
+// A build as the session thread would publish it, marked with its counter.
+FlightRecordBuild buildNumbered(int32_t counter) {
+  auto build = std::make_shared<PublishedFlightRecord>();
+  std::memcpy(build->record.tag, kFlightRecordTag, sizeof kFlightRecordTag);
+  build->record.latitudeDeg = counter;
+  build->buildCounter = counter;
+  return build;
+}
+
+class ParkedRecordRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    startSocketLibrary();
+    // Deliveries here happen only where a test asks for them.
+    onFlightRecordPublished(nullptr);
+    publishFlightRecord();
+    latest_ = flightBuildCounter();
+    ASSERT_TRUE(makeConnectedSocketPair(bridgeEnd_, appEnd_));
+  }
+  void TearDown() override {
+    closeTcpSocket(bridgeEnd_);
+    closeTcpSocket(appEnd_);
+    stopSocketLibrary();
+  }
+
+  // Everything the app has been sent so far.
+  std::vector<uint8_t> appReceived() {
+    std::vector<uint8_t> bytes;
+    uint8_t piece[4096];
+    while (waitTcpReadable(appEnd_, 50)) {
+      const long received = receiveFromTcpSocket(appEnd_, piece, sizeof piece);
+      if (received <= 0) break;
+      bytes.insert(bytes.end(), piece, piece + received);
+    }
+    return bytes;
+  }
+
+  Clock::time_point soon() const { return Clock::now() + std::chrono::milliseconds(100); }
+
+  int32_t latest_ = 0;
+  TcpSocket bridgeEnd_ = kInvalidTcpSocket;
+  TcpSocket appEnd_ = kInvalidTcpSocket;
+};
+
+TEST_F(ParkedRecordRequestTest, ANewerBuildIsSentWholeOnceAndTheServingThreadLearnsWhich) {
+  ParkedRecordRequest request(bridgeEnd_);
+  ASSERT_TRUE(request.park(latest_, soon()));
+  const FlightRecordBuild next = buildNumbered(latest_ + 1);
+  ParkedRecordRequest::deliverToParked(next);
+  // Not parked any more: a later build waits for the app's next request.
+  ParkedRecordRequest::deliverToParked(buildNumbered(latest_ + 2));
+
+  const std::vector<uint8_t> received = appReceived();
+  ASSERT_EQ(received.size(), kFlightRecordSize);
+  EXPECT_EQ(std::memcmp(received.data(), &next->record, kFlightRecordSize), 0);
+  const Settled settled = request.settle();
+  EXPECT_EQ(settled.outcome, Settled::delivered);
+  EXPECT_EQ(settled.build, next);
+  EXPECT_FALSE(request.isParked());
+  EXPECT_EQ(request.settle().outcome, Settled::nothingParked);
+}
+
+// Cases where a delivery must send nothing and leave the request to its
+// serving thread (takenBack) or find none parked.
+TEST_F(ParkedRecordRequestTest, DeliveriesThatMustSendNothing) {
+  struct Row {
+    const char* what;
+    bool park;
+    int32_t parkAfter;  // relative to the latest counter
+    int32_t delivered;  // relative to the latest counter
+    bool appBufferFull;
+    bool parked;  // what park() answers
+    Settled::Outcome outcome;
+  };
+  const Row rows[] = {
+      {"the build the app was last sent, by a pass that began before the app asked again", true, 0, 0, false, true,
+       Settled::takenBack},
+      {"a build to a connection with nothing parked", false, 0, 1, false, false, Settled::nothingParked},
+      {"a request parked after an older build than the latest", true, -1, 1, false, false, Settled::nothingParked},
+      {"a newer build to an app whose buffer is full", true, 0, 1, true, true, Settled::takenBack},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    size_t filled = 0;
+    if (row.appBufferFull) {
+      const std::vector<uint8_t> filler(64 * 1024, 0xAB);
+      for (long sent; (sent = sendOnTcpSocketWithin(bridgeEnd_, filler.data(), filler.size(), 0)) > 0;) {
+        filled += static_cast<size_t>(sent);
+      }
+    }
+    ParkedRecordRequest request(bridgeEnd_);
+    if (row.park) {
+      EXPECT_EQ(request.park(latest_ + row.parkAfter, soon()), row.parked);
+    }
+    ParkedRecordRequest::deliverToParked(buildNumbered(latest_ + row.delivered));
+    EXPECT_EQ(appReceived().size(), filled) << "nothing but the filler reaches the app";
+    EXPECT_EQ(request.settle().outcome, row.outcome);
+  }
+}
+
+}  // namespace
