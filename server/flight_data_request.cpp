@@ -42,9 +42,7 @@ AfterCommand settleParkedFlightRecord(ClientConnection& connection) {
     case ParkedRecordRequest::Settled::nothingParked:
       return AfterCommand::readNextFrame;
     case ParkedRecordRequest::Settled::delivered:
-      connection.lastSentBuildCounter = settled.build->buildCounter;
-      return AfterCommand::readNextFrame;
-    case ParkedRecordRequest::Settled::partlyDelivered:
+      // Sends nothing when the session thread sent it whole.
       return sendBuild(connection, settled.build, settled.bytesSent);
     case ParkedRecordRequest::Settled::takenBack:
       break;

@@ -68,9 +68,8 @@ ParkedRecordRequest::Settled ParkedRecordRequest::settle() {
         std::lock_guard<std::mutex> wait(deliveryLock_);
         continue;
       }
-      default: {
+      case kDelivered: {
         Settled settled{Settled::delivered, std::move(delivered_), bytesDelivered_};
-        if (settled.bytesSent < sizeof settled.build->record) settled.outcome = Settled::partlyDelivered;
         state_.store(kIdle, std::memory_order_relaxed);
         return settled;
       }

@@ -47,15 +47,15 @@ class ParkedRecordRequest {
 
   // What became of a parked request when the serving thread settled it.
   struct Settled {
-    enum Outcome { nothingParked, takenBack, delivered, partlyDelivered } outcome;
-    // delivered / partlyDelivered: the build sent, and how many of its bytes
-    // went out (all of them when delivered).
+    enum Outcome { nothingParked, takenBack, delivered } outcome;
+    // delivered: the build sent, and how many of its bytes went out (fewer
+    // than all when the app's buffer filled up).
     FlightRecordBuild build;
     size_t bytesSent;
   };
   // Serving thread: ends the parked state. takenBack means nothing was sent
-  // and the serving thread answers the request itself; partlyDelivered means
-  // the app's buffer was full and the serving thread sends the rest.
+  // and the serving thread answers the request itself; after a delivery it
+  // sends whatever of the build did not go out.
   Settled settle();
 
   // Session thread, for each published build: sends it to every parked

@@ -23,6 +23,13 @@ sockaddr_in ipv4SocketAddress(Ipv4Address address, uint16_t port) {
   return socketAddress;
 }
 
+// What fits now, without blocking: bytes sent, 0 for no room, -1 on an error.
+long sendWhatFits(TcpSocket socket, const void* data, size_t length) {
+  const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent >= 0) return static_cast<long>(sent);
+  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
+}
+
 }  // namespace
 
 Ipv4Address ipv4AddressFromText(const char* text) { return inet_addr(text); }
@@ -83,17 +90,6 @@ long sendOnTcpSocket(TcpSocket socket, const void* data, size_t length) {
   const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL);
   return sent < 0 ? -1 : static_cast<long>(sent);
 }
-
-namespace {
-
-// What fits now, without blocking: bytes sent, 0 for no room, -1 on an error.
-long sendWhatFits(TcpSocket socket, const void* data, size_t length) {
-  const ssize_t sent = ::send(descriptor(socket), data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
-  if (sent >= 0) return static_cast<long>(sent);
-  return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : -1;
-}
-
-}  // namespace
 
 long sendOnTcpSocketWithin(TcpSocket socket, const void* data, size_t length, int timeoutMilliseconds) {
   // Usually there is room: one call, and a wait only when there was none.
