@@ -1,5 +1,7 @@
 #include "bridge/shared_state.h"
 
+#include <mutex>
+
 std::atomic<bool> sessionRunning{false};
 std::atomic<bool> simConnected{false};
 std::atomic<bool> listenerRunning{false};
@@ -8,3 +10,28 @@ std::atomic<int32_t> connectedClientCount{0};
 
 bool aircraftChanged = false;
 std::string aircraftFilePath;
+
+namespace {
+
+std::mutex& appArrivalLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+AppArrival& lastArrival() {
+  static AppArrival arrival;
+  return arrival;
+}
+
+}  // namespace
+
+void noteAppArrival(const std::string& peer) {
+  const std::time_t now = std::time(nullptr);
+  std::lock_guard<std::mutex> hold(appArrivalLock());
+  lastArrival() = AppArrival{peer, now};
+}
+
+AppArrival lastAppArrival() {
+  std::lock_guard<std::mutex> hold(appArrivalLock());
+  return lastArrival();
+}

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 // Set by startBridge before the session thread exists; cleared by stopBridge.
@@ -22,6 +23,18 @@ extern std::atomic<bool> listenerRunning;
 extern std::atomic<bool> appPortInUse;
 // Serving threads in progress: +1 when one starts, -1 when it ends.
 extern std::atomic<int32_t> connectedClientCount;
+
+// The last app that connected in this run: its address and port as text
+// ("192.168.1.31:50112") and the wall-clock time it connected. A serving thread
+// notes it once the connection's first frame shows it is an app (a browser's
+// check-page request is not one); the status display and the check page read
+// it. Guarded by a lock of its own; callable from any thread.
+struct AppArrival {
+  std::string peer;  // empty: no app has connected yet
+  std::time_t connectedAt = 0;
+};
+void noteAppArrival(const std::string& peer);
+AppArrival lastAppArrival();
 
 // Session thread only: a new aircraft file path has arrived and the aircraft
 // configuration is to be read again before the next build.
