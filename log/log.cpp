@@ -66,3 +66,5 @@ void truncateLogFile() {
     logEnabled.store(false);
   }
 }
+
+std::string logFileInUse() { return logEnabled.load() ? std::string(logFilePath) : std::string(); }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 // True while the log is on. Starts as the build setting; the program's main
 // thread sets it for --log before the bridge starts; after that only bridge
@@ -29,6 +30,10 @@ void logMessage(const char* format, ...)
 // Logs "Orvx Socket: WSA Error code %d: %s" with the calling thread's last
 // system error and its description. Reads nothing while the log is off.
 void logSocketError();
+
+// The file the log writes to, as the user should be told it; empty while the
+// log is off. Any thread.
+std::string logFileInUse();
 
 // Start-up truncation: when the log is on, empties the log file; when it
 // cannot be created, switches the log off for the rest of the run.
