@@ -1,4 +1,6 @@
-// A wait for a socket to become readable that another thread can cut short.
+// A wait for a socket to become readable that another thread can cut short,
+// without changing the socket's blocking mode (POSIX: an eventfd beside it in
+// one poll; Win32: a loopback datagram socket beside it in one select).
 // A serving thread sleeps until its app's next command, and the session
 // thread wakes it when there is something for it to finish first. The owner
 // creates and closes the wake; while it exists one thread waits on it and any

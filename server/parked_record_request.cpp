@@ -120,8 +120,9 @@ void ParkedRecordRequest::deliver(const FlightRecordBuild& build) {
   // meet the failure of, as soon as it can: it is woken for that at once
   // rather than left asleep until the app's next command or the deadline.
   const long sent = sendOnTcpSocketWithin(socket_, &build->record, sizeof build->record, 0);
+  const bool unfinished = sent < static_cast<long>(sizeof build->record);
   delivered_ = build;
   bytesDelivered_ = sent > 0 ? static_cast<size_t>(sent) : 0;
   state_.store(kDelivered, std::memory_order_release);
-  if (bytesDelivered_ < sizeof build->record && wake_ != nullptr) signalSocketWake(wake_);
+  if (unfinished && wake_ != nullptr) signalSocketWake(wake_);
 }
