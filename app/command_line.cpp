@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "orvxlink_version.h"
+#include "platform/folder_listing.h"
 
 namespace {
 
@@ -13,19 +14,30 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 
 bool isHelpOption(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; }
 
+// An argument that reads as an option rather than a folder: "--log", "-h",
+// "/?". A folder whose name begins with '-' can still be given as
+// "--packages=-name".
+bool looksLikeOption(const std::string& arg) { return startsWith(arg, "-") || isHelpOption(arg); }
+
 // "--packages DIR" or "--packages=DIR"; advances `i` past a separate value.
 // An option in the place of DIR ("--packages --log") means the folder was
-// left out, not a folder named like an option.
+// left out, not a folder named like an option. The folder must exist: a
+// mistyped one would otherwise leave every flap angle at 0 without a word.
 bool readPackagesDir(const std::vector<std::string>& args, size_t& i, AppOptions& options, std::string& error) {
   const std::string& arg = args[i];
   if (startsWith(arg, kPackagesPrefix)) {
     options.packagesDir = arg.substr(kPackagesPrefix.size());
-  } else if (i + 1 < args.size() && !startsWith(args[i + 1], "--")) {
+  } else if (i + 1 < args.size() && !looksLikeOption(args[i + 1])) {
     options.packagesDir = args[++i];
   } else {
     options.packagesDir.clear();
   }
-  if (options.packagesDir.empty()) error = "--packages needs a folder: --packages DIR";
+  if (options.packagesDir.empty()) {
+    error = "--packages needs a folder: --packages DIR";
+  } else if (!isFolder(options.packagesDir)) {
+    error = "--packages: no folder " + options.packagesDir +
+            " (name the simulator's packages folder, the one holding Community and Official)";
+  }
   return error.empty();
 }
 

@@ -1,6 +1,7 @@
 // The program's command line, the same on Windows and POSIX: what the user
-// asked for at start-up. Pure functions; the program's main thread parses
-// once before anything starts.
+// asked for at start-up. The program's main thread parses once before
+// anything starts; parsing looks at the file system only to check that a
+// --packages folder exists.
 #pragma once
 
 #include <string>
@@ -20,7 +21,8 @@ constexpr int kAppExitUsage = 2;
 
 // Parses the arguments after the program's name. False, with a message for
 // the user in `error`, on an unknown option, a missing value or a stray
-// argument; `options` then holds what was read before it.
+// argument, or a --packages folder that does not exist; `options` then holds
+// what was read before it.
 bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options, std::string& error);
 
 // The usage text, naming the program as the user started it.

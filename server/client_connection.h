@@ -38,7 +38,7 @@ AfterCommand sendFlightRecord(ClientConnection& connection);
 
 // Ends a parked "rSIMDATA30" once the app has sent something else or its
 // freshness wait has run out: finishes a record the session thread could send
-// only in part, or sends the latest build (the same one again when the wait
+// only in part or not at all, or sends the latest build (the same one again when the wait
 // ran out). Nothing to do when the session thread sent it whole.
 AfterCommand settleParkedFlightRecord(ClientConnection& connection);
 

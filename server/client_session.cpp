@@ -52,9 +52,10 @@ void serveCommands(TcpSocket socket) {
   for (;;) {
     if (connection.recordRequest.isParked()) {
       // The one sleep per record while an app polls: until its next command,
-      // by which time the session thread has usually sent the record, or
-      // until the request's freshness wait runs out.
-      waitTcpReadable(socket, static_cast<int>(connection.recordRequest.timeLeft().count()));
+      // by which time the session thread has usually sent the record, until
+      // the session thread leaves part of a record to finish, or until the
+      // request's freshness wait runs out.
+      connection.recordRequest.awaitSettling();
       if (settleParkedFlightRecord(connection) == AfterCommand::endConnection) return;
     }
     const ReadOutcome read = readFixed(socket, frame, sizeof frame);

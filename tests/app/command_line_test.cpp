@@ -4,7 +4,33 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
 namespace {
+
+// A packages folder that exists for the length of a test, and a name beside
+// it that does not.
+class PackagesFolder {
+ public:
+  PackagesFolder()
+      : path_(fs::temp_directory_path() / ("orvxlink-packages-" + std::to_string(std::random_device()()))) {
+    fs::create_directories(path_ / "Community");
+  }
+  ~PackagesFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  std::string path() const { return path_.string(); }
+  std::string missing() const { return (path_ / "Missing").string(); }
+  std::string file() const { return (path_ / "Community" / "layout.json").string(); }
+
+ private:
+  fs::path path_;
+};
 
 struct Case {
   std::vector<std::string> args;
@@ -33,6 +59,13 @@ AppOptions showing(bool help, bool version) {
 }
 
 TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
+  const PackagesFolder packages;
+  const std::string folder = packages.path();
+  {
+    std::FILE* file = std::fopen(packages.file().c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
   const Case cases[] = {
       {{}, true, AppOptions(), ""},
       {{"--log"}, true, withLog(), ""},
@@ -40,11 +73,17 @@ TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
       {{"--help"}, true, showing(true, false), ""},
       {{"-h"}, true, showing(true, false), ""},
       {{"/?"}, true, showing(true, false), ""},
-      {{"--packages", "D:\\MSFS\\Packages"}, true, withPackages("D:\\MSFS\\Packages"), ""},
-      {{"--packages=/srv/msfs packages"}, true, withPackages("/srv/msfs packages"), ""},
+      {{"--packages", folder}, true, withPackages(folder), ""},
+      {{"--packages=" + folder}, true, withPackages(folder), ""},
       {{"--packages"}, false, AppOptions(), "--packages needs a folder"},
       {{"--packages="}, false, AppOptions(), "--packages needs a folder"},
       {{"--packages", "--log"}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", "-h"}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", "/?"}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", "--help", folder}, false, AppOptions(), "--packages needs a folder"},
+      {{"--packages", packages.missing()}, false, AppOptions(), "--packages: no folder " + packages.missing()},
+      {{"--packages=" + packages.missing()}, false, AppOptions(), "--packages: no folder"},
+      {{"--packages", packages.file()}, false, AppOptions(), "--packages: no folder"},
       {{"--LOG"}, false, AppOptions(), "unknown option: --LOG"},
       {{"-log"}, false, AppOptions(), "unknown option: -log"},
       {{"--logs"}, false, AppOptions(), "unknown option: --logs"},
