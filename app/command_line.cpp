@@ -40,12 +40,12 @@ bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options,
       options.log = true;
       options.logFile.clear();
     } else if (startsWith(arg, kLogPrefix)) {
-      options.log = true;
-      options.logFile = arg.substr(kLogPrefix.size());
-      if (options.logFile.empty()) {
+      if (arg.size() == kLogPrefix.size()) {
         error = "--log= needs a file: --log=FILE";
         return false;
       }
+      options.log = true;
+      options.logFile = arg.substr(kLogPrefix.size());
     } else if (arg == "--version") {
       options.showVersion = true;
     } else if (isHelpOption(arg)) {
