@@ -49,7 +49,10 @@ bool appendLogLine(const std::string& path, const std::string& line) {
   std::FILE* file = std::fopen(path.c_str(), "a+");
   if (file == nullptr) return false;
   const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-  const long size = std::ftell(file);  // appending leaves the position at the end
+  // The size from the end itself: an appending stream's position before its
+  // data is flushed is not the file's end on every C library.
+  const bool measured = std::fflush(file) == 0 && std::fseek(file, 0, SEEK_END) == 0;
+  const long size = measured ? std::ftell(file) : -1;
   std::fclose(file);
   if (size >= 0 && static_cast<uint64_t>(size) >= kLogFileSizeLimit) {
     const std::string older = olderLogPath(path);
