@@ -5,6 +5,7 @@
 
 namespace {
 
+const std::string kLogPrefix = "--log=";
 const std::string kPackagesOption = "--packages";
 const std::string kPackagesPrefix = kPackagesOption + "=";
 
@@ -49,6 +50,14 @@ bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options,
     const std::string& arg = args[i];
     if (arg == "--log") {
       options.log = true;
+      options.logFile.clear();
+    } else if (startsWith(arg, kLogPrefix)) {
+      if (arg.size() == kLogPrefix.size()) {
+        error = "--log= needs a file: --log=FILE";
+        return false;
+      }
+      options.log = true;
+      options.logFile = arg.substr(kLogPrefix.size());
     } else if (arg == "--version") {
       options.showVersion = true;
     } else if (isHelpOption(arg)) {
@@ -64,13 +73,16 @@ bool parseCommandLine(const std::vector<std::string>& args, AppOptions& options,
 }
 
 std::string commandLineHelp(const std::string& programName) {
-  return "usage: " + programName + " [--log] [--packages DIR]\n" + "       " + programName +
+  return "usage: " + programName + " [--log | --log=FILE] [--packages DIR]\n" + "       " + programName +
          " --help | --version\n"
          "\n"
          "Serves the flight simulator's aircraft data to tablet apps on TCP port 5193\n"
          "and relays their autopilot commands to the simulator.\n"
          "\n"
          "  --log            write the diagnostic log Orvxlink.log in the working folder\n"
+         "                   (when it cannot be written there, in the user's own\n"
+         "                   application data; the log's first line says where)\n"
+         "  --log=FILE       write the diagnostic log to FILE\n"
          "  --packages DIR   the simulator's packages folder, the one that holds the\n"
          "                   Community and Official folders\n"
          "  --version        show the version and end\n"

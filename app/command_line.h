@@ -8,7 +8,8 @@
 #include <vector>
 
 struct AppOptions {
-  bool log = false;          // --log: write the diagnostic log Orvxlink.log
+  bool log = false;          // --log or --log=FILE: write the diagnostic log
+  std::string logFile;       // --log=FILE: the log's file; empty for Orvxlink.log
   bool showVersion = false;  // --version: print the version and end
   bool showHelp = false;     // --help: print the usage and end
   // --packages DIR: the folder holding the simulator's Community and

@@ -45,6 +45,12 @@ AppOptions withLog() {
   return options;
 }
 
+AppOptions withLogFile(const std::string& file) {
+  AppOptions options = withLog();
+  options.logFile = file;
+  return options;
+}
+
 AppOptions withPackages(const std::string& dir) {
   AppOptions options;
   options.packagesDir = dir;
@@ -89,6 +95,9 @@ TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
       {{"--logs"}, false, AppOptions(), "unknown option: --logs"},
       {{"Orvxlink.log"}, false, AppOptions(), "unexpected argument: Orvxlink.log"},
       {{"--log", "--bogus"}, false, withLog(), "unknown option: --bogus"},
+      {{"--log=C:\\Logs\\orvx.txt"}, true, withLogFile("C:\\Logs\\orvx.txt"), ""},
+      {{"--log=a.log", "--log"}, true, withLog(), ""},  // the last one counts
+      {{"--log="}, false, AppOptions(), "--log= needs a file"},
   };
   for (const Case& c : cases) {
     std::string trace;
@@ -98,6 +107,7 @@ TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
     std::string error;
     EXPECT_EQ(parseCommandLine(c.args, options, error), c.ok);
     EXPECT_EQ(options.log, c.expected.log);
+    EXPECT_EQ(options.logFile, c.expected.logFile);
     EXPECT_EQ(options.showHelp, c.expected.showHelp);
     EXPECT_EQ(options.showVersion, c.expected.showVersion);
     if (c.ok) {
@@ -112,7 +122,7 @@ TEST(CommandLine, ReadsEachOptionAndRefusesWhatItDoesNotKnow) {
 TEST(CommandLine, HelpNamesTheProgramAndEveryOption) {
   const std::string help = commandLineHelp("Orvxlink.exe");
   EXPECT_EQ(help.rfind("usage: Orvxlink.exe ", 0), 0u) << help;
-  for (const char* option : {"--log", "--packages DIR", "--version", "--help", "Orvxlink.log", "5193"}) {
+  for (const char* option : {"--log", "--log=FILE", "--packages DIR", "--version", "--help", "Orvxlink.log", "5193"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(versionText("orvxlink").rfind("orvxlink ", 0), 0u);
