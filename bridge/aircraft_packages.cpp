@@ -74,7 +74,8 @@ std::vector<PackagesSource> packagesFoldersInUse() {
     const std::optional<std::string> folder = readInstalledPackagesPath(installation.userCfgPath);
     if (!folder || !isFolder(*folder)) continue;
     bool seen = false;
-    for (const PackagesSource& source : sources) seen = seen || source.folder == *folder;
+    for (const PackagesSource& source : sources)
+      seen = seen || (source.folder == *folder && source.layout == installation.layout);
     if (!seen)
       sources.push_back(PackagesSource{installation.name, installation.userCfgPath, *folder, installation.layout});
   }

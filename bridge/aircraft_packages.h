@@ -37,8 +37,8 @@ struct PackagesSource {
 // The packages folders to search, in order: the --packages folder alone
 // when set (whether it exists or not); else every installation, of the
 // connected simulator only when it is known, whose UserCfg.opt names an
-// existing folder. A folder named by two installations is searched once,
-// with the first one's layout.
+// existing folder. A folder named by two installations of one simulator is
+// searched once; named by both simulators, once with each one's layers.
 std::vector<PackagesSource> packagesFoldersInUse();
 
 // The aircraft found in one packages folder.
