@@ -16,7 +16,7 @@ std::string packagesFolderOverride;  // guarded by overrideMutex
 std::mutex noteMutex;
 std::string filesNote;  // guarded by noteMutex
 
-std::atomic<SimGeneration> connectedSimulator{SimGeneration::kUnknown};
+std::atomic<SimGeneration> linkSimulator{SimGeneration::kUnknown};
 
 // Session thread only: one index per packages folder and layout in use.
 std::vector<AircraftPackageIndex>& cachedIndexes() {
@@ -58,7 +58,9 @@ void setAircraftPackagesFolder(const std::string& dir) {
   packagesFolderOverride = dir;
 }
 
-void setConnectedSimulator(SimGeneration generation) { connectedSimulator = generation; }
+void setConnectedSimulator(SimGeneration generation) { linkSimulator = generation; }
+
+SimGeneration connectedSimulator() { return linkSimulator; }
 
 std::vector<PackagesSource> packagesFoldersInUse() {
   {
@@ -67,7 +69,7 @@ std::vector<PackagesSource> packagesFoldersInUse() {
       return {PackagesSource{"--packages", std::string(), packagesFolderOverride, PackageLayout::kEither}};
     }
   }
-  const SimGeneration connected = connectedSimulator;
+  const SimGeneration connected = linkSimulator;
   std::vector<PackagesSource> sources;
   for (const SimInstallation& installation : simulatorInstallations()) {
     if (connected != SimGeneration::kUnknown && installation.generation != connected) continue;

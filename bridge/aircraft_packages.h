@@ -25,6 +25,7 @@ void setAircraftPackagesFolder(const std::string& dir);
 // The simulator the link's open reply named; kUnknown until one did. When it
 // is known, only that simulator's installations are searched.
 void setConnectedSimulator(SimGeneration generation);
+SimGeneration connectedSimulator();
 
 // A packages folder in use and where it came from.
 struct PackagesSource {
