@@ -105,9 +105,12 @@ std::vector<AircraftInPackages> aircraftInPackages(const std::string& reportedPa
 }
 
 std::string describePackagesSources(const std::vector<PackagesSource>& sources) {
-  if (sources.empty())
-    return "Aircraft packages: none found (no --packages, and no UserCfg.opt names an existing folder)";
-  std::string text = "Aircraft packages:";
+  const std::string simulator = std::string(" (connected simulator: ") + simGenerationName(linkSimulator) + ")";
+  if (sources.empty()) {
+    return "Aircraft packages" + simulator +
+           ": none found (no --packages, and no UserCfg.opt names an existing folder)";
+  }
+  std::string text = "Aircraft packages" + simulator + ":";
   for (size_t i = 0; i < sources.size(); ++i) {
     const PackagesSource& source = sources[i];
     text += (i == 0 ? " " : "; ") + source.folder + " (" +

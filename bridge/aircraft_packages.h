@@ -56,8 +56,8 @@ struct AircraftInPackages {
 // built on first use and kept until a package is added or removed there.
 std::vector<AircraftInPackages> aircraftInPackages(const std::string& reportedPath);
 
-// A one-line account of the packages folders in use and where each came
-// from, for the log.
+// A one-line account of the packages folders in use, where each came from,
+// and the connected simulator, for the log.
 std::string describePackagesSources(const std::vector<PackagesSource>& sources);
 
 // The account of the last aircraft change: which file gave the flap angles,
