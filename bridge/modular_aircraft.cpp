@@ -2,26 +2,18 @@
 
 #include <vector>
 
+#include "bridge/ascii_text.h"
+
 namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool sameIgnoringCase(const std::string& text, const char* lower) {
-  size_t i = 0;
-  for (; i < text.size() && lower[i] != '\0'; ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return i == text.size() && lower[i] == '\0';
-}
 
 bool isNamePart(const std::string& part) { return part.find_first_not_of(". ") != std::string::npos; }
 
 }  // namespace
 
 ModularSplit splitPresetFolder(const std::string& folder) {
-  // The start of each of the last five parts, walking back from the end.
+  // The last four parts and where each starts, walking back from the end.
   std::vector<size_t> starts;
   size_t end = folder.size();
   std::vector<std::string> parts;
@@ -33,8 +25,8 @@ ModularSplit splitPresetFolder(const std::string& folder) {
     if (start == 0) break;
     end = start - 1;
   }
-  const bool modular = parts.size() == 4 && starts[0] >= 2 && sameIgnoringCase(parts[0], "presets") &&
-                       isNamePart(parts[1]) && isNamePart(parts[2]) && sameIgnoringCase(parts[3], "config");
+  const bool modular = parts.size() == 4 && starts[0] >= 2 && equalsIgnoringAsciiCase(parts[0], "presets") &&
+                       isNamePart(parts[1]) && isNamePart(parts[2]) && equalsIgnoringAsciiCase(parts[3], "config");
   if (!modular) return ModularSplit{folder, std::string()};
   return ModularSplit{folder.substr(0, starts[0] - 1), folder.substr(starts[0])};
 }
