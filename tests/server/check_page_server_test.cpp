@@ -233,6 +233,10 @@ TEST_F(CheckPageServerTest, PageViewsAreNotAppsAndLeaveAppsAsTheyWere) {
   EXPECT_EQ(log.countLines("Orvx Socket: page view from 127.0.0.1:"), 20u);
   EXPECT_EQ(log.countLines(": GET /status.json 200"), 20u);
   EXPECT_EQ(log.countLines("Orvx Socket: app connected from"), 1u);
+  app.close();
+  ASSERT_TRUE(waitUntil([] { return connectedClientCount.load() == 0; }));
+  EXPECT_EQ(log.countLines(" ended after "), 1u);
+  EXPECT_EQ(log.countLines(", 21 records sent"), 1u) << "one record before the views and one after each";
 }
 
 TEST_F(CheckPageServerTest, ThousandPageViewsLeaveThreadsAndDescriptorsWhereTheyWere) {
