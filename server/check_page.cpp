@@ -1,5 +1,6 @@
 #include "server/check_page.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -27,6 +28,11 @@ std::string formatted(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
   return text;
+}
+
+// A JSON number; JSON has none for NaN or infinity, so those are null.
+std::string jsonNumber(const char* format, double value) {
+  return std::isfinite(value) ? formatted(format, value) : "null";
 }
 
 std::string htmlEscaped(const std::string& text) {
@@ -89,7 +95,7 @@ std::string checkPageHtml(const CheckPageStatus& s) {
       title +
       "</title>\n<style>body{font-family:sans-serif;margin:1em}th{text-align:left;padding-right:1em}"
       "</style></head><body>\n<h1>" +
-      title + "</h1>\n<p>This tablet reaches the bridge: apps can connect to this address, port 5193.</p>\n";
+      title + "</h1>\n<p>This device reaches Orvxlink: apps on it can connect to this address, port 5193.</p>\n";
   if (!s.note.empty()) page += "<p class=\"note\">" + htmlEscaped(s.note) + "</p>\n";
   page += "<table>\n";
   page += htmlRow("Simulator", simulatorText(s));
@@ -114,13 +120,13 @@ std::string checkPageJson(const CheckPageStatus& s) {
   json += std::string(",\"simulator\":") + (s.simConnected ? "\"connected\"" : "\"waiting\"");
   json += ",\"appsConnected\":" + std::to_string(s.appsConnected);
   json += ",\"aircraftTitle\":" + jsonString(s.aircraftTitle);
-  json += ",\"latitudeDeg\":" + formatted("%.7f", s.latitudeDeg);
-  json += ",\"longitudeDeg\":" + formatted("%.7f", s.longitudeDeg);
-  json += ",\"altitudeFt\":" + formatted("%.2f", s.altitudeFt);
-  json += ",\"headingTrueDeg\":" + formatted("%.2f", s.headingTrueDeg);
-  json += ",\"groundSpeedKt\":" + formatted("%.2f", s.groundSpeedKt);
+  json += ",\"latitudeDeg\":" + jsonNumber("%.7f", s.latitudeDeg);
+  json += ",\"longitudeDeg\":" + jsonNumber("%.7f", s.longitudeDeg);
+  json += ",\"altitudeFt\":" + jsonNumber("%.2f", s.altitudeFt);
+  json += ",\"headingTrueDeg\":" + jsonNumber("%.2f", s.headingTrueDeg);
+  json += ",\"groundSpeedKt\":" + jsonNumber("%.2f", s.groundSpeedKt);
   json += ",\"recordCounter\":" + std::to_string(s.buildCounter);
-  json += ",\"recordsPerSecond\":" + formatted("%.1f", s.recordsPerSecond);
+  json += ",\"recordsPerSecond\":" + jsonNumber("%.1f", s.recordsPerSecond);
   json += ",\"requestFrom\":" + jsonString(s.requestFrom);
   json += ",\"note\":" + jsonString(s.note);
   return json + "}\n";

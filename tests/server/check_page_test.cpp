@@ -2,6 +2,7 @@
 // frame, finding and parsing the request head, the answers and their bodies.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "server/check_page.h"
@@ -165,7 +166,12 @@ TEST(CheckPage, JsonEscapesTextAndCarriesEveryValue) {
             "\"recordCounter\":8765,\"recordsPerSecond\":59.9,\"requestFrom\":\"192.168.1.31:50112\","
             "\"note\":\"line\\u000aone\"}\n");
   s.simConnected = false;
-  EXPECT_NE(checkPageJson(s).find("\"simulator\":\"waiting\""), std::string::npos);
+  s.altitudeFt = std::nan("");
+  s.groundSpeedKt = -HUGE_VAL;
+  const std::string json = checkPageJson(s);
+  EXPECT_NE(json.find("\"simulator\":\"waiting\""), std::string::npos);
+  EXPECT_NE(json.find("\"altitudeFt\":null,"), std::string::npos) << "JSON has no NaN";
+  EXPECT_NE(json.find("\"groundSpeedKt\":null,"), std::string::npos) << "JSON has no infinity";
 }
 
 TEST(CheckPage, HtmlShowsTheStateEscapedAndRefreshesItself) {
