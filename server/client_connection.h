@@ -16,6 +16,8 @@ struct ClientConnection {
   TcpSocket socket;
   // Build counter of the last flight-data record sent here; 0 before any.
   int32_t lastSentBuildCounter = 0;
+  // "rSIMDATA30" requests carried out here: the records sent, for the log.
+  uint64_t recordRequests = 0;
   // This connection's own receive buffer for uploaded settings records.
   SettingsRecord settingsReceive;
   // A "rSIMDATA30" waiting for the next build, which the session thread may

@@ -112,6 +112,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(descriptor(socket)
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(descriptor(socket), SHUT_RDWR) == 0; }
 
+bool shutdownTcpSend(TcpSocket socket) { return ::shutdown(descriptor(socket), SHUT_WR) == 0; }
+
 bool shutdownWakesBlockedReceive() { return true; }
 
 void closeTcpSocket(TcpSocket socket) { ::close(descriptor(socket)); }
@@ -127,6 +129,15 @@ uint16_t tcpPeerPort(TcpSocket socket) {
   socklen_t length = sizeof peer;
   if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return 0;
   return ntohs(peer.sin_port);
+}
+
+bool tcpPeerAddress(TcpSocket socket, Ipv4Address& address, uint16_t& port) {
+  sockaddr_in peer;
+  socklen_t length = sizeof peer;
+  if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return false;
+  address = peer.sin_addr.s_addr;
+  port = ntohs(peer.sin_port);
+  return true;
 }
 
 uint16_t tcpLocalPort(TcpSocket socket) {

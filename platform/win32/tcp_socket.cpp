@@ -109,6 +109,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(handle(socket), SD
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(handle(socket), SD_BOTH) != SOCKET_ERROR; }
 
+bool shutdownTcpSend(TcpSocket socket) { return ::shutdown(handle(socket), SD_SEND) != SOCKET_ERROR; }
+
 bool shutdownWakesBlockedReceive() { return false; }
 
 void closeTcpSocket(TcpSocket socket) { ::closesocket(handle(socket)); }
@@ -124,6 +126,15 @@ uint16_t tcpPeerPort(TcpSocket socket) {
   int length = sizeof peer;
   if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return 0;
   return ntohs(peer.sin_port);
+}
+
+bool tcpPeerAddress(TcpSocket socket, Ipv4Address& address, uint16_t& port) {
+  sockaddr_in peer;
+  int length = sizeof peer;
+  if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return false;
+  address = peer.sin_addr.s_addr;
+  port = ntohs(peer.sin_port);
+  return true;
 }
 
 uint16_t tcpLocalPort(TcpSocket socket) {
