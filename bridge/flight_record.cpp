@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "bridge/record_rate.h"
+
 // The wire layout, field by field.
 #define ORVX_AT(field, offset) static_assert(offsetof(FlightRecord, field) == (offset), #field " is at " #offset)
 ORVX_AT(tag, 0);
@@ -177,6 +179,17 @@ FlightRecord& working() {
   return record;
 }
 
+// What the session thread publishes with each build besides the record.
+struct BuildDetails {
+  char aircraftTitle[sizeof PublishedFlightRecord::aircraftTitle] = {};
+  RecordRateMeter rate;
+};
+
+BuildDetails& details() {
+  static BuildDetails kept;
+  return kept;
+}
+
 void writeStartupImage(FlightRecord& r) {
   std::memset(&r, 0, sizeof r);
   r.baroDefaultHpa = 1013.0;
@@ -207,6 +220,9 @@ void publish(int32_t counter) {
   build->record = working();
   std::memcpy(build->record.tag, kFlightRecordTag, sizeof kFlightRecordTag);  // "ORVX30" and its zero byte
   build->buildCounter = counter;
+  std::memcpy(build->aircraftTitle, details().aircraftTitle, sizeof build->aircraftTitle);
+  build->publishedAt = std::chrono::steady_clock::now();
+  build->recordsPerSecond = details().rate.noteBuild(build->publishedAt);
   const FlightRecordBuild published = std::move(build);
   SharedFlightRecord& s = shared();
   FlightRecordBuild replaced;  // the old build is released outside the lock
@@ -224,10 +240,17 @@ void publish(int32_t counter) {
 
 void resetFlightRecord() {
   writeStartupImage(working());
+  details() = BuildDetails{};
   publish(0);
 }
 
 FlightRecord& flightRecordForBuild() { return working(); }
+
+void setFlightRecordTitle(const char* title) {
+  char* kept = details().aircraftTitle;
+  std::strncpy(kept, title, sizeof details().aircraftTitle - 1);
+  kept[sizeof details().aircraftTitle - 1] = '\0';
+}
 
 void publishFlightRecord() { publish(advanceBuildCounter(flightBuildCounter())); }
 

@@ -186,11 +186,15 @@ constexpr char kFlightRecordTag[] = "ORVX30";
 // Next value of the build counter: 0, 1, ..., 2147483646, 0, ...
 constexpr int32_t advanceBuildCounter(int32_t counter) { return counter >= 2147483646 ? 0 : counter + 1; }
 
-// One published build: the record as apps receive it and its build counter.
+// One published build: the record as apps receive it and its build counter,
+// and what the status page tells of it besides (apps never receive those).
 // Immutable once published.
 struct PublishedFlightRecord {
   FlightRecord record;
   int32_t buildCounter;
+  char aircraftTitle[256];  // the simulator's "Title" for this build; empty before the first block
+  std::chrono::steady_clock::time_point publishedAt;
+  double recordsPerSecond;  // builds a second up to this one (see RecordRateMeter)
 };
 using FlightRecordBuild = std::shared_ptr<const PublishedFlightRecord>;
 
@@ -202,6 +206,10 @@ void resetFlightRecord();
 // The session thread's working record, which the builder fills. Session
 // thread only.
 FlightRecord& flightRecordForBuild();
+
+// The aircraft title the next builds carry: the simulator's "Title" text,
+// terminated within its 256 bytes. Session thread only.
+void setFlightRecordTitle(const char* title);
 
 // Publishes the working record as the latest build, with the build counter
 // advanced, and wakes readers waiting for a new build. Session thread only.

@@ -8,6 +8,7 @@
 #include "bridge/aircraft_config.h"
 #include "bridge/aircraft_packages.h"
 #include "bridge/autopilot_sender.h"
+#include "bridge/flight_record.h"
 #include "bridge/flight_record_builder.h"
 #include "bridge/shared_state.h"
 #include "bridge/sim_catalogue.h"
@@ -70,6 +71,7 @@ void onDataBlock(const unsigned char* block) {
     readAircraftConfig();
     aircraftChanged = false;
   }
+  setFlightRecordTitle(reinterpret_cast<const char*>(block));
   buildFlightRecord(block);
   relayAutopilotSettings(block);
 }
