@@ -49,6 +49,7 @@ AfterCommand carryOut(ClientConnection& connection, const char (&frame)[kCommand
 void serveCommands(TcpSocket socket) {
   ClientConnection connection(socket);
   char frame[kCommandFrameSize];
+  bool arrivalNoted = false;
   for (;;) {
     if (connection.recordRequest.isParked()) {
       // The one sleep per record while an app polls: until its next command,
@@ -59,6 +60,11 @@ void serveCommands(TcpSocket socket) {
     }
     const ReadOutcome read = readFixed(socket, frame, sizeof frame);
     if (read == ReadOutcome::failed || !listenerRunning.load()) return;
+    if (read == ReadOutcome::complete && !arrivalNoted) {
+      // A whole first frame: the status display names this app as the last.
+      noteAppArrival(tcpPeerText(socket));
+      arrivalNoted = true;
+    }
     if (read == ReadOutcome::complete && carryOut(connection, frame) == AfterCommand::endConnection) return;
   }
 }

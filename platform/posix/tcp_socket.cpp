@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/last_error.h"
+
 namespace {
 
 int descriptor(TcpSocket socket) { return static_cast<int>(socket); }
@@ -143,3 +145,19 @@ bool isConnectionGoneTcpFailure(int code) {
 }
 
 bool isTemporaryTcpFailure(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }
+
+bool isAddressInUseTcpFailure(int code) { return code == EADDRINUSE; }
+
+std::string tcpSocketErrorText(int code) {
+  const std::string text = systemErrorText(code);
+  return text.empty() ? "socket error " + std::to_string(code) : text;
+}
+
+std::string tcpPeerText(TcpSocket socket) {
+  sockaddr_in peer;
+  socklen_t length = sizeof peer;
+  if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return std::string();
+  char text[INET_ADDRSTRLEN] = {};
+  if (inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) return std::string();
+  return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+}

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/last_error.h"
+
 namespace {
 
 SOCKET handle(TcpSocket socket) { return static_cast<SOCKET>(socket); }
@@ -141,3 +143,21 @@ bool isConnectionGoneTcpFailure(int code) {
 }
 
 bool isTemporaryTcpFailure(int code) { return code == WSATRY_AGAIN; }
+
+bool isAddressInUseTcpFailure(int code) { return code == WSAEADDRINUSE; }
+
+std::string tcpSocketErrorText(int code) {
+  // Winsock's codes are system error codes; the system message table has
+  // their text.
+  const std::string text = systemErrorText(code);
+  return text.empty() ? "socket error " + std::to_string(code) : text;
+}
+
+std::string tcpPeerText(TcpSocket socket) {
+  sockaddr_in peer;
+  int length = sizeof peer;
+  if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return std::string();
+  char text[INET_ADDRSTRLEN] = {};
+  if (inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) return std::string();
+  return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+}

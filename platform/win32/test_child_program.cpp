@@ -63,6 +63,10 @@ class AddedEnvironment {
 
 bool createChildProgram(const TestProcessOptions& options, HANDLE input, HANDLE output, bool useStandardHandles,
                         PROCESS_INFORMATION* info, std::string* error) {
+  if (!testRestrictionAvailable(options.restriction)) {
+    *error = "the restriction is not available here";
+    return false;
+  }
   const AddedEnvironment environment(options.environment);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
