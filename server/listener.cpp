@@ -101,8 +101,9 @@ TcpSocket openListeningSocket(uint16_t port) {
     noteOpenFailure("Orvx Socket: listen failed", lastTcpSocketError(), port);
     return kInvalidTcpSocket;
   }
-  boundPort.store(tcpLocalPort(state.socket));
-  noteListening(boundPort.load());
+  const uint16_t bound = tcpLocalPort(state.socket);
+  noteListening(bound);
+  boundPort.store(bound);  // last: callers take a bound port as "listening, and said so"
   listenerRunning.store(true);
   return state.socket;
 }
