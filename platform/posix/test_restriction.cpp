@@ -13,3 +13,5 @@ bool testRestrictionAvailable(TestRestriction restriction) {
   int status = -1;
   return waitForChildProgram(probe, 10000, &status) && status == 0;
 }
+
+TcpSocket holdTcpPortExclusively(uint16_t) { return kInvalidTcpSocket; }
