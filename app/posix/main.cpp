@@ -1,7 +1,7 @@
 // The program on POSIX. In a terminal it shows the status screen, the
 // counterpart of the Windows status window: the status text, the address
-// line and the detail lines refreshed every 500 ms in place, until q, Escape or Ctrl-C (or SIGINT, SIGTERM, or the
-// terminal going away). Without a terminal it runs headless until SIGINT or
+// line and the detail lines refreshed every 500 ms in place, until q, Escape
+// or Ctrl-C (or SIGINT, SIGTERM, or the terminal going away). Without a terminal it runs headless until SIGINT or
 // SIGTERM. Either way the bridge is stopped in order and the exit status is 0.
 // --help and --version print and end; a wrong command line ends with status 2.
 #include <algorithm>
