@@ -443,6 +443,8 @@ TEST_F(StatusDisplayTest, LogSwitchWritesTheLogFileOnlyWhenGiven) {
     EXPECT_THAT(messages, ::testing::Contains("SimConnect Connected"));
     EXPECT_THAT(messages, ::testing::Contains("Create SocketServe thread OK!"));
     EXPECT_THAT(messages, ::testing::Contains("Orvx Socket: successfully created client serving thread"));
+    EXPECT_THAT(messages, ::testing::Contains(::testing::StartsWith(
+                              "Orvx Socket: listening on port 5193 (this PC's network addresses: ")));
   }
 }
 
