@@ -4,11 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bridge/aircraft_files_trace.h"
 #include "bridge/aircraft_packages.h"
+#include "bridge/modular_aircraft.h"
+#include "bridge/package_index.h"
 #include "bridge/shared_state.h"
+#include "log/log.h"
 #include "platform/file_path.h"
 
 namespace {
@@ -182,25 +187,106 @@ bool hasAnyAngle(const FlapDetentTable& angles) {
   return false;
 }
 
-// Reads fileName from the first of `folders` where it opens; false when it
-// opens in none.
-bool readFirstFlapFile(const std::vector<std::string>& folders, const char* fileName, CommentRule rule,
-                       FlapDetentTable& angles) {
-  for (const std::string& folder : folders)
-    if (readFlapFile(folder + "\\" + fileName, rule, angles)) return true;
+// The folders that may hold the aircraft's files (several when packages lay
+// one aircraft folder over another: each file is taken from the first folder
+// that has it), where each came from, and, for a preset of a modular
+// aircraft, the preset's folder inside them.
+struct AircraftFolders {
+  std::vector<std::string> folders;
+  std::vector<FileOrigin> origins;
+  std::string presetFolder;
+};
+
+std::string inFolder(const std::string& folder, const std::string& subfolder, const char* fileName) {
+  return folder + "\\" + (subfolder.empty() ? "" : subfolder + "\\") + fileName;
+}
+
+// Reads fileName (in subfolder) from the first folder where it opens; false
+// when it opens in none.
+bool readFirstFlapFile(const AircraftFolders& where, const std::string& subfolder, const char* fileName,
+                       CommentRule rule, FlapDetentTable& angles, AircraftFilesTrace& trace) {
+  for (size_t i = 0; i < where.folders.size(); ++i) {
+    const std::string path = inFolder(where.folders[i], subfolder, fileName);
+    if (readFlapFile(path, rule, angles)) {
+      trace.noteRead(path, where.origins[i], angles);
+      return true;
+    }
+    trace.noteMissing(path, where.origins[i]);
+  }
   return false;
 }
 
-// Reads the aircraft whose files are found in `folders` (several when
-// packages lay one aircraft folder over another: each file is taken from the
-// first folder that has it). False, leaving `angles` alone, when neither file
+// Reads aircraft.cfg, and flight_model.cfg when that gives no angle, from
+// subfolder of the folders. False, leaving `angles` alone, when neither file
 // opens anywhere.
-bool readAircraftFolders(const std::vector<std::string>& folders, FlapDetentTable& angles) {
-  bool opened = readFirstFlapFile(folders, "aircraft.cfg", CommentRule::kSlashesOnly, angles);
+bool readConfigFiles(const AircraftFolders& where, const std::string& subfolder, FlapDetentTable& angles,
+                     AircraftFilesTrace& trace) {
+  bool opened = readFirstFlapFile(where, subfolder, "aircraft.cfg", CommentRule::kSlashesOnly, angles, trace);
   if (!opened || !hasAnyAngle(angles)) {
-    opened = readFirstFlapFile(folders, "flight_model.cfg", CommentRule::kSlashesAndSemicolon, angles) || opened;
+    opened =
+        readFirstFlapFile(where, subfolder, "flight_model.cfg", CommentRule::kSlashesAndSemicolon, angles, trace) ||
+        opened;
   }
   return opened;
+}
+
+// Reads the aircraft: its own files (the preset's, for a preset), then,
+// when they give no angle, a modular aircraft's common files. The common
+// files' table wins when it has angles or nothing else opened; otherwise
+// the aircraft's own (without angles) stands, as for any file without flaps.
+bool readAircraftFolders(const AircraftFolders& where, FlapDetentTable& angles, AircraftFilesTrace& trace) {
+  FlapDetentTable own;
+  const bool ownOpened = readConfigFiles(where, where.presetFolder, own, trace);
+  if (ownOpened && hasAnyAngle(own)) {
+    angles = own;
+    return true;
+  }
+  FlapDetentTable common;
+  if (readConfigFiles(where, kModularCommonFolder, common, trace) && (hasAnyAngle(common) || !ownOpened)) {
+    angles = common;
+    return true;
+  }
+  if (ownOpened) angles = own;
+  return ownOpened;
+}
+
+// Logs the packages folders in use whenever they differ from those last
+// logged (session thread only).
+void logPackagesSources(const std::vector<AircraftInPackages>& found) {
+  static std::string lastLogged;
+  std::vector<PackagesSource> sources;
+  for (const AircraftInPackages& aircraft : found) sources.push_back(aircraft.source);
+  const std::string text = describePackagesSources(sources);
+  if (text == lastLogged) return;
+  lastLogged = text;
+  logMessage("%s", text.c_str());
+}
+
+// Reads the aircraft in the first packages folder where a file of it opens.
+bool readAircraftInPackages(const std::string& reportedPath, FlapDetentTable& angles, AircraftFilesTrace& trace) {
+  if (!packageFolderKey(reportedPath)) {
+    trace.noteRefusedPath();
+    return false;
+  }
+  const std::vector<AircraftInPackages> found = aircraftInPackages(reportedPath);
+  logPackagesSources(found);
+  for (const AircraftInPackages& aircraft : found) {
+    if (aircraft.folders.empty()) {
+      trace.noteNotInPackages(aircraft.source.installation, aircraft.source.folder);
+      continue;
+    }
+    AircraftFolders where{aircraft.folders, {}, aircraft.presetFolder};
+    for (const std::string& layer : aircraft.layers)
+      where.origins.push_back(FileOrigin{aircraft.source.installation, layer});
+    if (readAircraftFolders(where, angles, trace)) return true;
+  }
+  return false;
+}
+
+void publish(const AircraftFilesTrace& trace) {
+  const std::string note = trace.summary();
+  setAircraftFilesNote(note);
+  logMessage("%s", note.c_str());
 }
 
 }  // namespace
@@ -208,13 +294,19 @@ bool readAircraftFolders(const std::vector<std::string>& folders, FlapDetentTabl
 const FlapDetentTable& flapDetentTable() { return storedTable(); }
 
 void readAircraftConfig() {
+  AircraftFilesTrace trace(aircraftFilePath);
   const size_t lastBackslash = aircraftFilePath.rfind('\\');
-  if (lastBackslash == std::string::npos) return;  // also an empty path
-  const std::string folder = aircraftFilePath.substr(0, lastBackslash);
+  if (lastBackslash == std::string::npos) {  // also an empty path
+    trace.noteNoFolder();
+    publish(trace);
+    return;
+  }
+  const ModularSplit reported = splitPresetFolder(aircraftFilePath.substr(0, lastBackslash));
+  const AircraftFolders asReported{{reported.aircraftFolder}, {FileOrigin{"as reported", ""}}, reported.presetFolder};
 
   FlapDetentTable angles;
-  if (readAircraftFolders({folder}, angles) ||
-      readAircraftFolders(aircraftFoldersInPackages(aircraftFilePath), angles)) {
+  if (readAircraftFolders(asReported, angles, trace) || readAircraftInPackages(aircraftFilePath, angles, trace)) {
     storedTable() = angles;
   }
+  publish(trace);
 }

@@ -30,14 +30,22 @@ const FlapDetentTable& flapDetentTable();
 // rules, except that there a ';' also starts a comment, as in the
 // simulator's own files.
 //
-// That simulator reports its aircraft by a relative path inside its packages.
-// When neither file opens where the path points, the folder is looked up in
-// the packages (aircraft_packages.h) and each file is read from the first
-// package folder that has it, so an add-on that replaces only one file of an
-// aircraft is read as the simulator reads it.
+// The simulators report their aircraft by a relative path inside their
+// packages. When neither file opens where the path points, the folder is
+// looked up in the packages (aircraft_packages.h), installation by
+// installation, and each file is read from the first package folder that has
+// it, so an add-on that replaces only one file of an aircraft is read as the
+// simulator reads it; the first installation where a file opens wins.
+//
+// A modular aircraft (modular_aircraft.h) reported by a preset's
+// "config\aircraft.cfg" is read from the preset's folder first; when the
+// preset's files give no angle, or the aircraft is reported by its own
+// folder, from its "common\config" folder, with the same rules.
 //
 // The table is left as it was (the previous aircraft's angles, or the start
-// values) when the path has no backslash or neither file can be opened.
-// Besides those files it reads only the simulator's UserCfg.opt and the
-// packages folder's listing; it writes nothing and logs nothing.
+// values) when the path has no backslash or no file can be opened. Besides
+// those files it reads only the simulators' UserCfg.opt and the packages
+// folders' listings; it writes nothing. Each call logs one line saying which
+// file gave the angles or why none did (also kept for aircraftFilesNote()),
+// and a line naming the packages folders in use whenever they change.
 void readAircraftConfig();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "bridge/flight_record.h"
+#include "bridge/link_log.h"
 #include "bridge/settings_record.h"
 #include "bridge/shared_state.h"
 #include "bridge/sim_link.h"
@@ -14,6 +15,7 @@
 #include "platform/notify_event.h"
 #include "platform/socket_library.h"
 #include "server/listener.h"
+#include "simlink/open_report.h"
 
 HANDLE simLink = nullptr;
 
@@ -74,17 +76,27 @@ void closeLink() {
   simLink = nullptr;
 }
 
-// Pumps the link until the session is stopped (true) or a dispatch fails
-// (false). Each dispatch hands over everything queued so far, in order; a
-// message queued after that signals the event, so the wait that follows ends
-// at once and nothing waits for a poll.
-bool dispatchUntilStoppedOrFailed() {
+// Hands every message to the message handler; the context is the session's
+// LinkLog, told when the simulator says it is quitting.
+void dispatchToHandler(SIMCONNECT_RECV* message, DWORD size, void* context) {
+  if (message != nullptr && size >= sizeof(SIMCONNECT_RECV) && message->dwID == SIMCONNECT_RECV_ID_QUIT) {
+    static_cast<LinkLog*>(context)->simulatorQuit();
+  }
+  onSimMessage(message, size, nullptr);
+}
+
+// Pumps the link until the session is stopped (S_OK) or a dispatch fails
+// (its result). Each dispatch hands over everything queued so far, in order;
+// a message queued after that signals the event, so the wait that follows
+// ends at once and nothing waits for a poll.
+HRESULT dispatchUntilStoppedOrFailed(LinkLog& linkLog) {
   while (sessionRunning.load()) {
-    if (SimConnect_CallDispatch(simLink, onSimMessage, nullptr) < 0) return false;
+    const HRESULT result = SimConnect_CallDispatch(simLink, dispatchToHandler, &linkLog);
+    if (result < 0) return result;
     simConnected.store(true);
     waitForLinkNews(kQuietLinkDispatchMs);
   }
-  return true;
+  return kSimConnectOk;
 }
 
 void endSession() {
@@ -106,14 +118,27 @@ bool startBridge() {
 }
 
 void runSimSession() {
+  LinkLog linkLog;
   while (sessionRunning.load()) {
-    if (SimConnect_Open(&simLink, "Orvxlink", nullptr, 0, sessionWake, 0) < 0) {
+    const HRESULT opened = SimConnect_Open(&simLink, "Orvxlink", nullptr, 0, sessionWake, 0);
+    if (opened < 0) {
       simLink = nullptr;
+      linkLog.openFailed(lastLinkOpenReport(), describeOpenFailure(lastLinkOpenReport(), opened),
+                         std::chrono::steady_clock::now());
       pauseBeforeNextOpen();
       continue;
     }
     logMessage("\nSimConnect Connected");
-    if (setUpLink() && dispatchUntilStoppedOrFailed()) break;  // stopped: the end step closes
+    if (!setUpLink()) {
+      linkLog.openFailed(lastLinkOpenReport(), "the simulator did not take the event subscriptions",
+                         std::chrono::steady_clock::now());
+      closeLink();
+      continue;
+    }
+    linkLog.opened(lastLinkOpenReport(), std::chrono::steady_clock::now());
+    const HRESULT ended = dispatchUntilStoppedOrFailed(linkLog);
+    if (ended >= 0) break;  // stopped: the end step closes
+    linkLog.lost(ended);
     closeLink();
   }
   endSession();

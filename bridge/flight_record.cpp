@@ -195,9 +195,15 @@ void writeStartupImage(FlightRecord& r) {
 }
 
 // Publishes a copy of the working record, tagged as apps receive it, under
-// the given counter.
+// the given counter. Without memory for the copy the build is skipped: the
+// apps keep the one before, and the next frame tries again.
 void publish(int32_t counter) {
-  auto build = std::make_shared<PublishedFlightRecord>();
+  std::shared_ptr<PublishedFlightRecord> build;
+  try {
+    build = std::make_shared<PublishedFlightRecord>();
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   build->record = working();
   std::memcpy(build->record.tag, kFlightRecordTag, sizeof kFlightRecordTag);  // "ORVX30" and its zero byte
   build->buildCounter = counter;

@@ -205,6 +205,7 @@ FlightRecord& flightRecordForBuild();
 
 // Publishes the working record as the latest build, with the build counter
 // advanced, and wakes readers waiting for a new build. Session thread only.
+// Never throws: when there is no memory for the build, nothing is published.
 void publishFlightRecord();
 
 // Told about each build right after it became the latest, on the session

@@ -46,24 +46,56 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 // trailing dots and spaces ("...", ".. ").
 bool isDotsOnly(const std::string& part) { return part.find_first_not_of(". ") == std::string::npos; }
 
+// The layers of each layout, best first: "Folder" or "Folder\\Store".
+const std::vector<const char*>& layerNames(PackageLayout layout) {
+  static const std::vector<const char*> k2020 = {"Community", "Official\\OneStore", "Official\\Steam"};
+  static const std::vector<const char*> k2024 = {"Community2024",          "Community",
+                                                 "Official2024\\OneStore", "Official2024\\Steam",
+                                                 "Official2020\\OneStore", "Official2020\\Steam"};
+  static const std::vector<const char*> kEither = {
+      "Community2024",          "Community",           "Official2024\\OneStore", "Official2024\\Steam",
+      "Official2020\\OneStore", "Official2020\\Steam", "Official\\OneStore",     "Official\\Steam"};
+  switch (layout) {
+    case PackageLayout::k2020:
+      return k2020;
+    case PackageLayout::k2024:
+      return k2024;
+    case PackageLayout::kEither:
+      break;
+  }
+  return kEither;
+}
+
 }  // namespace
 
-AircraftPackageIndex AircraftPackageIndex::build(const std::string& packagesFolder) {
+AircraftPackageIndex AircraftPackageIndex::build(const std::string& packagesFolder, PackageLayout layout) {
   AircraftPackageIndex index;
   index.packagesFolder_ = packagesFolder;
+  index.layout_ = layout;
   index.watch(packagesFolder);
-  for (const std::string& community : subfoldersNamed(packagesFolder, "community")) index.addLayer(community);
-  const std::vector<std::string> official = subfoldersNamed(packagesFolder, "official");
-  for (const char* store : {"onestore", "steam"}) {
-    for (const std::string& officialFolder : official) {
-      index.watch(officialFolder);
-      for (const std::string& layer : subfoldersNamed(officialFolder, store)) index.addLayer(layer);
-    }
-  }
+  for (const char* layerName : layerNames(layout)) index.addLayers(layerName);
   return index;
 }
 
-void AircraftPackageIndex::addLayer(const std::string& layerFolder) {
+// Every folder that matches the layer's name in any case: the outer folder
+// ("Official2024") and, where the name has one, the store folder below it.
+void AircraftPackageIndex::addLayers(const char* layerName) {
+  const std::string name = layerName;
+  const size_t separator = name.find('\\');
+  const std::string outer = lowerAscii(name.substr(0, separator));
+  for (const std::string& outerFolder : subfoldersNamed(packagesFolder_, outer.c_str())) {
+    if (separator == std::string::npos) {
+      addLayer(name, outerFolder);
+      continue;
+    }
+    watch(outerFolder);
+    const std::string store = lowerAscii(name.substr(separator + 1));
+    for (const std::string& layer : subfoldersNamed(outerFolder, store.c_str())) addLayer(name, layer);
+  }
+}
+
+void AircraftPackageIndex::addLayer(const std::string& layerName, const std::string& layerFolder) {
+  layers_.emplace_back(layerName, layerFolder);
   watch(layerFolder);
   for (const std::string& package : subfoldersInNameOrder(layerFolder)) addPackage(joined(layerFolder, package));
 }
@@ -90,6 +122,16 @@ const std::vector<std::string>& AircraftPackageIndex::foldersOf(const std::strin
   static const std::vector<std::string> kNone;
   const auto found = folders_.find(key);
   return found != folders_.end() ? found->second : kNone;
+}
+
+std::string AircraftPackageIndex::layerOf(const std::string& folder) const {
+  for (const auto& [name, layerFolder] : layers_) {
+    if (folder.size() > layerFolder.size() && folder.compare(0, layerFolder.size(), layerFolder) == 0 &&
+        isSeparator(folder[layerFolder.size()])) {
+      return name;
+    }
+  }
+  return std::string();
 }
 
 bool AircraftPackageIndex::isCurrent() const {

@@ -12,15 +12,25 @@
 #include <utility>
 #include <vector>
 
+// Which simulator's packages a folder holds, and so which layers it has.
+// k2020: "Community", then "Official\OneStore" and "Official\Steam".
+// k2024: "Community2024" (add-ons for that simulator alone), "Community"
+// (shared with 2020), "Official2024\OneStore", "Official2024\Steam",
+// "Official2020\OneStore", "Official2020\Steam": add-ons over official
+// content, and each simulator's own content over the older one's.
+// kEither (a folder given by the user, of either simulator): the 2024 layers
+// and then the 2020 "Official" ones; a folder of one simulator has none of
+// the other's, so each keeps its own order.
+enum class PackageLayout { k2020, k2024, kEither };
+
 class AircraftPackageIndex {
  public:
-  // Walks packagesFolder (the folder that holds "Community" and "Official"):
-  // the packages of Community first, since add-ons override, then those of
-  // Official\OneStore and Official\Steam; within a layer the packages in
-  // name order (without regard to case, then byte order). Folder names match
-  // without regard to case. Folders that cannot be read are passed over; the
-  // walk goes a fixed number of levels deep, so link loops cannot hold it.
-  static AircraftPackageIndex build(const std::string& packagesFolder);
+  // Walks packagesFolder layer by layer in the layout's order (add-ons
+  // first, since they override); within a layer the packages in name order
+  // (without regard to case, then byte order). Folder names match without
+  // regard to case. Folders that cannot be read are passed over; the walk
+  // goes a fixed number of levels deep, so link loops cannot hold it.
+  static AircraftPackageIndex build(const std::string& packagesFolder, PackageLayout layout = PackageLayout::kEither);
 
   // The folders (Windows-style paths) that hold the object folder named by
   // key, best first; empty when none does. key is the lower-cased relative
@@ -28,7 +38,12 @@ class AircraftPackageIndex {
   const std::vector<std::string>& foldersOf(const std::string& key) const;
 
   const std::string& packagesFolder() const { return packagesFolder_; }
+  PackageLayout layout() const { return layout_; }
   size_t folderCount() const { return folders_.size(); }
+
+  // The layer ("Community2024", "Official\OneStore", ...) of a folder that
+  // foldersOf gave; empty for any other folder.
+  std::string layerOf(const std::string& folder) const;
 
   // False when a package or layer has been added, removed or renamed since
   // the walk (the modification stamps of the packages folder and its layer
@@ -36,11 +51,14 @@ class AircraftPackageIndex {
   bool isCurrent() const;
 
  private:
-  void addLayer(const std::string& layerFolder);
+  void addLayers(const char* layerName);
+  void addLayer(const std::string& layerName, const std::string& layerFolder);
   void addPackage(const std::string& packageFolder);
   void watch(const std::string& folder);
 
   std::string packagesFolder_;
+  PackageLayout layout_ = PackageLayout::kEither;
+  std::vector<std::pair<std::string, std::string>> layers_;  // name, folder
   std::unordered_map<std::string, std::vector<std::string>> folders_;
   std::vector<std::pair<std::string, uint64_t>> stamps_;  // folder, stamp at the walk
 };

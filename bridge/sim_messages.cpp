@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bridge/aircraft_config.h"
+#include "bridge/aircraft_packages.h"
 #include "bridge/autopilot_sender.h"
 #include "bridge/flight_record_builder.h"
 #include "bridge/shared_state.h"
@@ -33,10 +34,10 @@ DWORD readU32(const SIMCONNECT_RECV* message, size_t offset) {
 
 // The zero-terminated text of the fixed field at `offset`, cut at the end of
 // the field or of the message if the terminator is missing.
-std::string readText(const SIMCONNECT_RECV* message, DWORD size, size_t offset) {
+std::string readText(const SIMCONNECT_RECV* message, DWORD size, size_t offset, size_t fieldSize = kSimConnectMaxPath) {
   if (size <= offset) return std::string();
   const char* text = reinterpret_cast<const char*>(message) + offset;
-  const size_t room = std::min<size_t>(size - offset, kSimConnectMaxPath);
+  const size_t room = std::min<size_t>(size - offset, fieldSize);
   const void* terminator = std::memchr(text, '\0', room);
   return std::string(text, terminator ? static_cast<const char*>(terminator) - text : room);
 }
@@ -88,14 +89,21 @@ void setListenerPort(uint16_t port) { listenerPort = port; }
 void onSimMessage(SIMCONNECT_RECV* message, DWORD size, void*) {
   if (message == nullptr || !holds(size, sizeof(SIMCONNECT_RECV))) return;
   switch (message->dwID) {
+    case SIMCONNECT_RECV_ID_OPEN:
+      // Which simulator answered, so that its own packages are searched.
+      if (holds(size, simrecv::kApplicationVersionMajorOffset + 4)) {
+        setConnectedSimulator(simulatorOfOpenReply(
+            readText(message, size, simrecv::kApplicationNameOffset, simrecv::kApplicationNameSize),
+            readU32(message, simrecv::kApplicationVersionMajorOffset)));
+      }
+      break;
     case SIMCONNECT_RECV_ID_EVENT:
       if (holds(size, simrecv::kEventIdOffset + 4)) {
         onEvent(readU32(message, simrecv::kEventIdOffset));
       }
       break;
     case SIMCONNECT_RECV_ID_EVENT_FRAME:
-      if (holds(size, simrecv::kEventIdOffset + 4) &&
-          readU32(message, simrecv::kEventIdOffset) == kSystemEventFrame) {
+      if (holds(size, simrecv::kEventIdOffset + 4) && readU32(message, simrecv::kEventIdOffset) == kSystemEventFrame) {
         requestUserAircraftData();
       }
       break;
@@ -108,8 +116,7 @@ void onSimMessage(SIMCONNECT_RECV* message, DWORD size, void*) {
     case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
       if (holds(size, simrecv::kObjectDataOffset + kSimDataBlockSize) &&
           readU32(message, simrecv::kRequestIdOffset) == kRequestUserAircraftData) {
-        onDataBlock(reinterpret_cast<const unsigned char*>(message) +
-                    simrecv::kObjectDataOffset);
+        onDataBlock(reinterpret_cast<const unsigned char*>(message) + simrecv::kObjectDataOffset);
       }
       break;
     case SIMCONNECT_RECV_ID_SYSTEM_STATE:

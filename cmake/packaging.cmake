@@ -2,7 +2,8 @@
 # on Windows a zip of the three programs with the user guide, an example
 # SimConnect.cfg, the licence and the notices; on Linux a .deb and a .tar.gz
 # with the programs under bin/, the emulator's package tree of sample
-# aircraft under share/orvxlink/ and the documents under share/doc/orvxlink/.
+# aircraft under share/orvxlink/, the documents under share/doc/orvxlink/ and
+# a systemd user unit under lib/systemd/user/.
 
 # The user guide as one HTML file with its pictures inside, written into the
 # build tree by scripts/user-guide-html before packing.
@@ -33,6 +34,7 @@ else()
   install(FILES ${ORVXLINK_USER_GUIDE_HTML} DESTINATION ${ORVX_DOC_DIR})
   install(FILES ${ORVXLINK_PACKAGING_DIR}/SimConnect.cfg DESTINATION ${ORVX_DOC_DIR} RENAME SimConnect.cfg.example)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE.txt DESTINATION ${ORVX_DOC_DIR} RENAME copyright)
+  install(FILES ${ORVXLINK_PACKAGING_DIR}/orvxlink.service DESTINATION lib/systemd/user)
   set(CPACK_GENERATOR DEB TGZ)
   set(CPACK_PACKAGE_FILE_NAME "Orvxlink-${PROJECT_VERSION}-linux-x86_64")
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -5,6 +5,9 @@
 #include <mutex>
 #include <string>
 
+#include "log/log_file.h"
+#include "platform/file_location.h"
+#include "platform/known_folders.h"
 #include "platform/last_error.h"
 #include "platform/local_time.h"
 
@@ -27,6 +30,11 @@ std::mutex& logLock() {
 
 constexpr size_t kFormatBufferSize = 2048;
 
+// Guarded by logLock().
+std::string requestedFile = logFilePath;
+std::string startText = "Orvxlink log";
+std::string fileInUse = logFilePath;
+
 }  // namespace
 
 void logMessage(const char* format, ...) {
@@ -45,10 +53,7 @@ void logMessage(const char* format, ...) {
   std::lock_guard<std::mutex> hold(logLock());
   fwrite(text.data(), 1, text.size(), stdout);
   fflush(stdout);
-  if (FILE* file = fopen(logFilePath, "a+")) {
-    fwrite(line.data(), 1, line.size(), file);
-    fclose(file);
-  }
+  appendLogLine(fileInUse, line);
 }
 
 void logSocketError() {
@@ -57,14 +62,39 @@ void logSocketError() {
   logMessage("Orvx Socket: WSA Error code %d: %s", code, systemErrorText(code).c_str());
 }
 
-void truncateLogFile() {
-  if (!logEnabled.load()) return;
+void setLogFileRequest(const std::string& file) {
   std::lock_guard<std::mutex> hold(logLock());
-  if (FILE* file = fopen(logFilePath, "w")) {
-    fclose(file);
-  } else {
-    logEnabled.store(false);
-  }
+  requestedFile = file.empty() ? std::string(logFilePath) : file;
 }
 
-std::string logFileInUse() { return logEnabled.load() ? std::string(logFilePath) : std::string(); }
+void setLogStartText(const std::string& text) {
+  std::lock_guard<std::mutex> hold(logLock());
+  startText = text;
+}
+
+void truncateLogFile() {
+  if (!logEnabled.load()) return;
+  std::string firstLine;
+  {
+    std::lock_guard<std::mutex> hold(logLock());
+    std::string fallbackFolder;
+    if (!programStateFolder(fallbackFolder)) fallbackFolder.clear();
+    const LogPlace place = startLogFile(requestedFile, fallbackFolder);
+    if (place.path.empty()) {
+      logEnabled.store(false);
+      return;
+    }
+    fileInUse = place.path;
+    std::string workingFolder;
+    if (!currentDirectoryPath(workingFolder)) workingFolder = "(unknown)";
+    firstLine = startText + "; working folder " + workingFolder + "; log file " + absoluteFilePath(fileInUse);
+    if (!place.fallback.empty()) firstLine += ", since " + place.fallback;
+  }
+  logMessage("%s", firstLine.c_str());
+}
+
+std::string logFileInUse() {
+  if (!logEnabled.load()) return std::string();
+  std::lock_guard<std::mutex> hold(logLock());
+  return absoluteFilePath(fileInUse);
+}

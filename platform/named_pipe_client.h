@@ -12,6 +12,8 @@
 
 // Opens the pipe with read and write access, no sharing, opening only an
 // existing pipe. While the pipe is busy, waits for a free instance for up to
-// busyWaitMilliseconds per try and tries again. kInvalidIoHandle on failure.
-// The handle is not yet bound to the completion pool.
-IoHandle openNamedPipeClient(const std::string& pipePath, uint32_t busyWaitMilliseconds);
+// busyWaitMilliseconds per try and tries again. kInvalidIoHandle on failure,
+// with the system's description of why in `failure` when it is given. The
+// handle is not yet bound to the completion pool.
+IoHandle openNamedPipeClient(const std::string& pipePath, uint32_t busyWaitMilliseconds,
+                             std::string* failure = nullptr);

@@ -65,6 +65,10 @@ bool waitTcpReadable(TcpSocket socket, int timeoutMilliseconds);
 bool shutdownTcpReceive(TcpSocket socket);
 bool shutdownTcpBoth(TcpSocket socket);
 
+// Shut down sending (SD_SEND): the peer reads what was sent, then the end of
+// the stream; receiving goes on.
+bool shutdownTcpSend(TcpSocket socket);
+
 // True where shutting a socket down also wakes a receive already blocked on
 // it in another thread (Linux). False where it does not (Winsock as Wine runs
 // it): there a thread that must be releasable waits in slices instead.
@@ -77,6 +81,10 @@ bool tcpPeerKnown(TcpSocket socket);
 
 // The peer's port (getpeername), 0 if unknown.
 uint16_t tcpPeerPort(TcpSocket socket);
+
+// The peer's IPv4 address (network byte order) and port (getpeername); false
+// when they cannot be read.
+bool tcpPeerAddress(TcpSocket socket, Ipv4Address& address, uint16_t& port);
 
 // The local port the socket is bound to (getsockname), 0 if unknown.
 uint16_t tcpLocalPort(TcpSocket socket);
@@ -101,7 +109,3 @@ bool isAddressInUseTcpFailure(int code);
 // The system's own description of a socket error code, as one line of narrow
 // text ("Address already in use"); "socket error N" when the system has none.
 std::string tcpSocketErrorText(int code);
-
-// The peer's address and port as "192.168.1.31:50112" (getpeername); empty
-// when they cannot be read.
-std::string tcpPeerText(TcpSocket socket);

@@ -16,6 +16,8 @@ struct ClientConnection {
   TcpSocket socket;
   // Build counter of the last flight-data record sent here; 0 before any.
   int32_t lastSentBuildCounter = 0;
+  // "rSIMDATA30" requests carried out here: the records sent, for the log.
+  uint64_t recordRequests = 0;
   // This connection's own receive buffer for uploaded settings records.
   SettingsRecord settingsReceive;
   // A "rSIMDATA30" waiting for the next build, which the session thread may
@@ -38,7 +40,7 @@ AfterCommand sendFlightRecord(ClientConnection& connection);
 
 // Ends a parked "rSIMDATA30" once the app has sent something else or its
 // freshness wait has run out: finishes a record the session thread could send
-// only in part, or sends the latest build (the same one again when the wait
+// only in part or not at all, or sends the latest build (the same one again when the wait
 // ran out). Nothing to do when the session thread sent it whole.
 AfterCommand settleParkedFlightRecord(ClientConnection& connection);
 

@@ -2,17 +2,17 @@
 
 #include <algorithm>
 #include <mutex>
-#include <vector>
 
 namespace {
 
-// Every listed request. The session thread holds the lock for a whole
+// Every listed request, linked through the requests themselves so that
+// listing one needs no memory. The session thread holds the lock for a whole
 // delivery pass, so a request is never unlisted (and its socket closed) while
 // a build is being sent to it; serving threads take it only when their
 // connection starts and ends.
 struct ParkedRequests {
   std::mutex lock;
-  std::vector<ParkedRecordRequest*> listed;
+  ParkedRecordRequest* first = nullptr;
 };
 
 ParkedRequests& parkedRequests() {
@@ -22,16 +22,22 @@ ParkedRequests& parkedRequests() {
 
 }  // namespace
 
-ParkedRecordRequest::ParkedRecordRequest(TcpSocket socket) : socket_(socket) {
+ParkedRecordRequest::ParkedRecordRequest(TcpSocket socket) : socket_(socket), wake_(createSocketWake()) {
   ParkedRequests& requests = parkedRequests();
   std::lock_guard<std::mutex> hold(requests.lock);
-  requests.listed.push_back(this);
+  next_ = requests.first;
+  if (next_ != nullptr) next_->previous_ = this;
+  requests.first = this;
 }
 
 ParkedRecordRequest::~ParkedRecordRequest() {
-  ParkedRequests& requests = parkedRequests();
-  std::lock_guard<std::mutex> hold(requests.lock);
-  requests.listed.erase(std::find(requests.listed.begin(), requests.listed.end(), this));
+  {
+    ParkedRequests& requests = parkedRequests();
+    std::lock_guard<std::mutex> hold(requests.lock);
+    (previous_ != nullptr ? previous_->next_ : requests.first) = next_;
+    if (next_ != nullptr) next_->previous_ = previous_;
+  }
+  closeSocketWake(wake_);
 }
 
 bool ParkedRecordRequest::park(int32_t lastSent, Clock::time_point deadline) {
@@ -51,6 +57,18 @@ bool ParkedRecordRequest::park(int32_t lastSent, Clock::time_point deadline) {
 std::chrono::milliseconds ParkedRecordRequest::timeLeft() const {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
   return std::max(std::chrono::milliseconds{0}, left);
+}
+
+void ParkedRecordRequest::awaitSettling() {
+  if (wake_ == nullptr) {
+    waitTcpReadable(socket_, static_cast<int>(timeLeft().count()));
+    return;
+  }
+  // A wake left over from a request settled before it was used ends a wait
+  // early while this request is still parked: wait again for the time left.
+  while (waitTcpReadableOrWoken(socket_, wake_, static_cast<int>(timeLeft().count())) == SocketWaitEnd::woken) {
+    if (state_.load(std::memory_order_acquire) != kParked) return;
+  }
 }
 
 ParkedRecordRequest::Settled ParkedRecordRequest::settle() {
@@ -80,7 +98,9 @@ ParkedRecordRequest::Settled ParkedRecordRequest::settle() {
 void ParkedRecordRequest::deliverToParked(const FlightRecordBuild& build) {
   ParkedRequests& requests = parkedRequests();
   std::lock_guard<std::mutex> hold(requests.lock);
-  for (ParkedRecordRequest* request : requests.listed) request->deliver(build);
+  for (ParkedRecordRequest* request = requests.first; request != nullptr; request = request->next_) {
+    request->deliver(build);
+  }
 }
 
 void ParkedRecordRequest::deliver(const FlightRecordBuild& build) {
@@ -95,15 +115,14 @@ void ParkedRecordRequest::deliver(const FlightRecordBuild& build) {
     state_.store(kParked, std::memory_order_release);
     return;
   }
-  // A zero wait: the session thread never waits for an app. Nothing sent
-  // (no room, or a failure) leaves the request parked; its serving thread
-  // answers it by the deadline and meets any failure itself.
+  // A zero wait: the session thread never waits for an app. Whatever did not
+  // go out (no room, or a failure) is the serving thread's to send, or to
+  // meet the failure of, as soon as it can: it is woken for that at once
+  // rather than left asleep until the app's next command or the deadline.
   const long sent = sendOnTcpSocketWithin(socket_, &build->record, sizeof build->record, 0);
-  if (sent <= 0) {
-    state_.store(kParked, std::memory_order_release);
-    return;
-  }
+  const bool unfinished = sent < static_cast<long>(sizeof build->record);
   delivered_ = build;
-  bytesDelivered_ = static_cast<size_t>(sent);
+  bytesDelivered_ = sent > 0 ? static_cast<size_t>(sent) : 0;
   state_.store(kDelivered, std::memory_order_release);
+  if (unfinished && wake_ != nullptr) signalSocketWake(wake_);
 }

@@ -11,7 +11,11 @@
 // decides who may write to the connection: the session thread only while it
 // delivers to a parked request, the serving thread at every other time, and
 // the serving thread settles a parked request before it carries out anything
-// else, so replies keep their order and never interleave.
+// else, so replies keep their order and never interleave. A delivery that
+// could not send the whole record (the app's buffer full, or a failure) wakes
+// the serving thread, which finishes the record as soon as the socket has
+// room instead of at the deadline. Parking, listing and delivering allocate
+// no memory, so none of them can fail for want of it.
 #pragma once
 
 #include <atomic>
@@ -21,6 +25,7 @@
 #include <mutex>
 
 #include "bridge/flight_record.h"
+#include "platform/socket_wake.h"
 #include "platform/tcp_socket.h"
 
 class ParkedRecordRequest {
@@ -28,7 +33,8 @@ class ParkedRecordRequest {
   using Clock = std::chrono::steady_clock;
 
   // Lists the request for delivery; the socket must stay open until the
-  // destructor has run.
+  // destructor has run. Without a wake (the system had no handle left) a
+  // record left unfinished waits for the app's next command or the deadline.
   explicit ParkedRecordRequest(TcpSocket socket);
   // Waits for a delivery in progress, then unlists it.
   ~ParkedRecordRequest();
@@ -44,6 +50,11 @@ class ParkedRecordRequest {
   // when it must be answered.
   bool isParked() const { return state_.load(std::memory_order_relaxed) != kIdle; }
   std::chrono::milliseconds timeLeft() const;
+
+  // Serving thread, while a request is parked: sleeps until the app sends
+  // its next command, a delivery leaves part of a record for this thread to
+  // send, or the deadline passes; settle() follows.
+  void awaitSettling();
 
   // What became of a parked request when the serving thread settled it.
   struct Settled {
@@ -71,6 +82,10 @@ class ParkedRecordRequest {
   void deliver(const FlightRecordBuild& build);
 
   const TcpSocket socket_;
+  SocketWake* const wake_;
+  // Neighbours in the list of requests; guarded by the list's lock.
+  ParkedRecordRequest* previous_ = nullptr;
+  ParkedRecordRequest* next_ = nullptr;
   std::atomic<int> state_{kIdle};
   // Held by the session thread while it delivers, so that a serving thread
   // that finds a delivery under way sleeps until it is over.

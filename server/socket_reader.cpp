@@ -31,6 +31,25 @@ ReadOutcome outcomeOfEarlyEnd(long received, size_t alreadyIn) {
 
 }  // namespace
 
+long receiveSome(TcpSocket connection, void* buffer, size_t length) {
+  return receiveWhenReadable(connection, buffer, length);
+}
+
+BoundedReceive receiveBefore(TcpSocket connection, void* buffer, size_t length,
+                             std::chrono::steady_clock::time_point deadline) {
+  using namespace std::chrono;
+  for (;;) {
+    if (connectionsReleased()) return {BoundedReceive::failed, 0};
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    if (left <= 0) return {BoundedReceive::timedOut, 0};
+    const int slice = static_cast<int>(std::min<long long>(left, kReleaseCheckMilliseconds));
+    if (waitTcpReadable(connection, slice)) break;
+  }
+  const long received = receiveFromTcpSocket(connection, buffer, length);
+  if (received > 0) return {BoundedReceive::received, static_cast<size_t>(received)};
+  return {received == 0 ? BoundedReceive::closed : BoundedReceive::failed, 0};
+}
+
 ReadOutcome readFixed(TcpSocket connection, void* buffer, size_t length) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   size_t in = 0;

@@ -3,6 +3,7 @@
 // its connections at shutdown. Called only by the thread that owns the socket.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,18 @@ enum class ReadOutcome {
   failed,    // a receive error, a release, or a close before any byte arrived
   cutShort,  // the connection closed after part of the bytes arrived
 };
+
+// Receives what has arrived, up to `length` bytes, waiting as long as it
+// takes: the count (> 0), 0 when the app closed, -1 on an error or a release.
+long receiveSome(TcpSocket connection, void* buffer, size_t length);
+
+// The same, waiting no longer than `deadline`.
+struct BoundedReceive {
+  enum Outcome { received, closed, failed, timedOut } outcome;
+  size_t count;
+};
+BoundedReceive receiveBefore(TcpSocket connection, void* buffer, size_t length,
+                             std::chrono::steady_clock::time_point deadline);
 
 // Receives exactly `length` bytes into `buffer`.
 ReadOutcome readFixed(TcpSocket connection, void* buffer, size_t length);

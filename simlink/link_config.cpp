@@ -95,10 +95,10 @@ bool configurationSectionExists(const std::vector<std::string>& files, const std
   return false;
 }
 
-void applyConfigurationFile(const std::string& file, const std::string& section, LinkConfig& config) {
+bool applyConfigurationFile(const std::string& file, const std::string& section, LinkConfig& config) {
   // A file without the section (usually: no file at all) sets nothing; one
   // look instead of one per key keeps a retried open cheap.
-  if (!configurationSectionExists({file}, section)) return;
+  if (!configurationSectionExists({file}, section)) return false;
   const std::string protocol = readKey(file, section, "Protocol");
   if (!protocol.empty()) applyProtocol(protocol, config);
 
@@ -116,12 +116,22 @@ void applyConfigurationFile(const std::string& file, const std::string& section,
 
   const std::string disableNagle = readKey(file, section, "DisableNagle");
   if (!disableNagle.empty()) config.disableNagle = decimalValue(disableNagle) != 0;
+  return true;
 }
 
-LinkConfig readLinkConfig(uint32_t configIndex, const std::vector<std::string>& files) {
+LinkConfig readLinkConfig(uint32_t configIndex, const std::vector<std::string>& files,
+                          std::vector<std::string>* filesRead) {
   LinkConfig config;
   if (configIndex == kNoConfigurationFiles) return config;
   const std::string section = configurationSectionName(configIndex);
-  for (const std::string& file : files) applyConfigurationFile(file, section, config);
+  for (const std::string& file : files) {
+    if (applyConfigurationFile(file, section, config) && filesRead != nullptr) filesRead->push_back(file);
+  }
   return config;
+}
+
+std::string describeLinkConfig(const LinkConfig& config) {
+  const char* protocol = config.protocol == kProtocolIpv4 ? "IPv4" : config.protocol == kProtocolIpv6 ? "IPv6" : "Pipe";
+  return std::string("protocol ") + protocol + ", address " + (config.address.empty() ? "default" : config.address) +
+         ", port " + (config.port.empty() ? "default" : config.port);
 }

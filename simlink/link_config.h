@@ -36,8 +36,14 @@ bool configurationSectionExists(const std::vector<std::string>& files, const std
 
 // Applies one file's keys to the configuration, in the order Protocol,
 // Address, Port, MaxReceiveSize (only ever raised), DisableNagle. A missing
-// file or key changes nothing.
-void applyConfigurationFile(const std::string& file, const std::string& section, LinkConfig& config);
+// file or key changes nothing. True when the file has the section.
+bool applyConfigurationFile(const std::string& file, const std::string& section, LinkConfig& config);
 
-// The defaults, then (unless the index is kNoConfigurationFiles) every file.
-LinkConfig readLinkConfig(uint32_t configIndex, const std::vector<std::string>& files);
+// The defaults, then (unless the index is kNoConfigurationFiles) every file;
+// the files that had the section are added to `filesRead` when it is given.
+LinkConfig readLinkConfig(uint32_t configIndex, const std::vector<std::string>& files,
+                          std::vector<std::string>* filesRead = nullptr);
+
+// "protocol IPv4, address sim-pc, port 500", as the user would write them
+// in SimConnect.cfg ("default" for an empty address or port).
+std::string describeLinkConfig(const LinkConfig& config);

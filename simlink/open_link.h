@@ -15,7 +15,8 @@ enum class OpenLinkResult : int {
   kSectionMissing = 3,  // the configuration index names a section no file has
 };
 
-// Sets link to null, then opens it. Nothing is left open on failure.
+// Sets link to null, then opens it. Nothing is left open on failure. What it
+// read and tried is left in the calling thread's lastLinkOpenReport().
 //
 // The attempts, each on a new link object that is closed when it fails:
 // protocol Pipe: the pipe; on failure, when the address is empty or ".",
@@ -34,6 +35,7 @@ std::string linkPipePath(const std::string& address, const std::string& port);
 
 // Connects the link's transport: a pipe when addressFamily is 0, else TCP
 // over kProtocolIpv4 or kProtocolIpv6; binds it to the completion pool,
-// attaches it, begins the connection and posts the first read.
+// attaches it, begins the connection and posts the first read. On failure
+// `failure` (when given) receives the reason, as the user is to read it.
 bool connectTransport(ClientClient& link, uint32_t addressFamily, const std::string& address, const std::string& port,
-                      uint32_t maxReceiveSize, bool disableNagle);
+                      uint32_t maxReceiveSize, bool disableNagle, std::string* failure = nullptr);

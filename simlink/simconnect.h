@@ -14,11 +14,11 @@
 #include "platform/win_types.h"
 
 // --- Result codes -----------------------------------------------------------
-constexpr HRESULT kSimConnectOk = 0;                                          // S_OK
-constexpr HRESULT kSimConnectFail = static_cast<HRESULT>(0x80004005u);        // E_FAIL
-constexpr HRESULT kSimConnectInvalidArg = static_cast<HRESULT>(0x80070057u);  // E_INVALIDARG
+constexpr HRESULT kSimConnectOk = 0;                                           // S_OK
+constexpr HRESULT kSimConnectFail = static_cast<HRESULT>(0x80004005u);         // E_FAIL
+constexpr HRESULT kSimConnectInvalidArg = static_cast<HRESULT>(0x80070057u);   // E_INVALIDARG
 constexpr HRESULT kSimConnectNameTooLong = static_cast<HRESULT>(0x8007007Au);  // ERROR_INSUFFICIENT_BUFFER
-constexpr HRESULT kSimConnectAbort = static_cast<HRESULT>(0x80004004u);       // E_ABORT
+constexpr HRESULT kSimConnectAbort = static_cast<HRESULT>(0x80004004u);        // E_ABORT
 constexpr HRESULT kSimConnectOutOfMemory = static_cast<HRESULT>(0x8007000Eu);  // E_OUTOFMEMORY
 constexpr HRESULT kSimConnectLinkFailed = static_cast<HRESULT>(0xC000013Eu);   // STATUS_LINK_FAILED
 
@@ -88,14 +88,14 @@ struct SIMCONNECT_RECV_EVENT_FRAME : SIMCONNECT_RECV_EVENT {
 };
 
 struct SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE : SIMCONNECT_RECV {
-  DWORD dwRequestID;      // 12
-  DWORD dwObjectID;       // 16
-  DWORD dwDefineID;       // 20
-  DWORD dwFlags;          // 24
-  DWORD dwentrynumber;    // 28
-  DWORD dwoutof;          // 32
-  DWORD dwDefineCount;    // 36
-  DWORD dwData;           // 40: first 4 bytes of the data block
+  DWORD dwRequestID;    // 12
+  DWORD dwObjectID;     // 16
+  DWORD dwDefineID;     // 20
+  DWORD dwFlags;        // 24
+  DWORD dwentrynumber;  // 28
+  DWORD dwoutof;        // 32
+  DWORD dwDefineCount;  // 36
+  DWORD dwData;         // 40: first 4 bytes of the data block
 };
 
 struct SIMCONNECT_RECV_SYSTEM_STATE : SIMCONNECT_RECV {
@@ -120,11 +120,14 @@ static_assert(offsetof(SIMCONNECT_RECV_SYSTEM_STATE, szString) == 24, "layout");
 // Where the fields that readers check sit on the wire, for code that reads a
 // message by offset after checking its size.
 namespace simrecv {
-constexpr size_t kEventIdOffset = 16;     // uEventID of every event record
-constexpr size_t kFileNameOffset = 24;    // szFileName of SIMCONNECT_RECV_EVENT_FILENAME
-constexpr size_t kRequestIdOffset = 12;   // dwRequestID of data and system-state records
-constexpr size_t kObjectDataOffset = 40;  // dwData of SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE
-constexpr size_t kStateTextOffset = 24;   // szString of SIMCONNECT_RECV_SYSTEM_STATE
+constexpr size_t kEventIdOffset = 16;          // uEventID of every event record
+constexpr size_t kFileNameOffset = 24;         // szFileName of SIMCONNECT_RECV_EVENT_FILENAME
+constexpr size_t kRequestIdOffset = 12;        // dwRequestID of data and system-state records
+constexpr size_t kObjectDataOffset = 40;       // dwData of SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE
+constexpr size_t kStateTextOffset = 24;        // szString of SIMCONNECT_RECV_SYSTEM_STATE
+constexpr size_t kApplicationNameOffset = 12;  // szApplicationName[256] of SIMCONNECT_RECV_OPEN
+constexpr size_t kApplicationNameSize = 256;
+constexpr size_t kApplicationVersionMajorOffset = 268;  // dwApplicationVersionMajor of SIMCONNECT_RECV_OPEN
 }  // namespace simrecv
 
 // Called once per received message by SimConnect_CallDispatch, on the
@@ -136,12 +139,12 @@ HRESULT SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, HWND hWnd, DWORD Us
                         DWORD ConfigIndex);
 HRESULT SimConnect_Close(HANDLE hSimConnect);
 HRESULT SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc pfcnDispatch, void* pContext);
-HRESULT SimConnect_AddToDataDefinition(HANDLE hSimConnect, DWORD DefineID, const char* DatumName,
-                                       const char* UnitsName, DWORD DatumType, float fEpsilon, DWORD DatumID);
+HRESULT SimConnect_AddToDataDefinition(HANDLE hSimConnect, DWORD DefineID, const char* DatumName, const char* UnitsName,
+                                       DWORD DatumType, float fEpsilon, DWORD DatumID);
 HRESULT SimConnect_MapClientEventToSimEvent(HANDLE hSimConnect, DWORD EventID, const char* EventName);
 HRESULT SimConnect_SubscribeToSystemEvent(HANDLE hSimConnect, DWORD EventID, const char* SystemEventName);
-HRESULT SimConnect_RequestDataOnSimObjectType(HANDLE hSimConnect, DWORD RequestID, DWORD DefineID,
-                                              DWORD dwRadiusMeters, DWORD type);
+HRESULT SimConnect_RequestDataOnSimObjectType(HANDLE hSimConnect, DWORD RequestID, DWORD DefineID, DWORD dwRadiusMeters,
+                                              DWORD type);
 HRESULT SimConnect_RequestSystemState(HANDLE hSimConnect, DWORD RequestID, const char* szState);
-HRESULT SimConnect_TransmitClientEvent(HANDLE hSimConnect, DWORD ObjectID, DWORD EventID, DWORD dwData,
-                                       DWORD GroupID, DWORD Flags);
+HRESULT SimConnect_TransmitClientEvent(HANDLE hSimConnect, DWORD ObjectID, DWORD EventID, DWORD dwData, DWORD GroupID,
+                                       DWORD Flags);

@@ -15,12 +15,12 @@
 #include "app/command_line.h"
 #include "app/detail_lines.h"
 #include "app/exit_keys.h"
+#include "app/log_setup.h"
 #include "app/status_screen.h"
 #include "app/status_text.h"
 #include "bridge/aircraft_packages.h"
 #include "bridge/bridge.h"
 #include "bridge/shared_state.h"
-#include "log/log.h"
 #include "platform/standard_output.h"
 #include "platform/stop_request.h"
 #include "platform/terminal.h"
@@ -116,7 +116,7 @@ int handleCommandLine(const std::vector<std::string>& args) {
     std::fputs(text.c_str(), stdout);
     return 0;
   }
-  if (options.log) logEnabled.store(true);
+  setUpLog(options, "orvxlink", args);
   if (!options.packagesDir.empty()) setAircraftPackagesFolder(options.packagesDir);
   return -1;
 }

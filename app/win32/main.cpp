@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/log_setup.h"
 #include "app/win32/orvxlink_app.h"
 #include "bridge/aircraft_packages.h"
-#include "log/log.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ void showText(const std::string& text, bool isError) {
 int handleCommandLine() {
   AppOptions options;
   std::string error;
-  if (!parseCommandLine(commandLineArguments(), options, error)) {
+  const std::vector<std::string> args = commandLineArguments();
+  if (!parseCommandLine(args, options, error)) {
     showText("Orvxlink: " + error + "\n(Orvxlink.exe --help shows the usage)\n", true);
     return kAppExitUsage;
   }
@@ -77,7 +78,7 @@ int handleCommandLine() {
     showText(options.showHelp ? commandLineHelp("Orvxlink.exe") : versionText("Orvxlink"), false);
     return 0;
   }
-  if (options.log) logEnabled.store(true);
+  setUpLog(options, "Orvxlink", args);
   if (!options.packagesDir.empty()) setAircraftPackagesFolder(options.packagesDir);
   return -1;
 }

@@ -1,9 +1,11 @@
 // Fan-out of the flight-data record: 64 apps poll "rSIMDATA30" back to back
 // against a builder that publishes 60 records a second for 10 seconds, all in
-// one process over loopback (usage: server_fanout_bench [APPS [SECONDS]]). Prints whether every app got every build
-// exactly once, the delay from a publish to each app's receipt (median, 99th percentile, maximum) and the process's CPU
-// time per second of wall time. A plain timed program rather than a Google Benchmark case: the figure of interest is a
-// distribution of delays under a fixed load, not a loop rate.
+// one process over loopback (usage: server_fanout_bench [APPS [SECONDS [PAGES]]]). Prints whether every app got every
+// build exactly once, the delay from a publish to each app's receipt (median, 99th percentile, maximum) and the
+// process's CPU time per second of wall time. With PAGES, a browser meanwhile fetches the check page ("/" and
+// "/status.json" in turn) PAGES times a second, and the time from its connect to the answer's end is printed too. A
+// plain timed program rather than a Google Benchmark case: the figure of interest is a distribution of delays under a
+// fixed load, not a loop rate.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -12,11 +14,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "bridge/flight_record.h"
 #include "platform/socket_library.h"
+#include "platform/tcp_socket.h"
 #include "server/listener.h"
 #include "tools/client/app_client.h"
 
@@ -69,6 +73,38 @@ void runBuilder() {
   }
 }
 
+// The browser's page views: each one's time from connect to the bridge's
+// close, and how many got no complete 200 answer.
+struct PageTally {
+  std::vector<int64_t> responseNs;
+  int64_t failed = 0;
+};
+
+bool fetchPage(uint16_t port, const char* request) {
+  const TcpSocket browser = createTcpSocket();
+  bool answered = connectTcpSocket(browser, ipv4AddressFromText("127.0.0.1"), port) &&
+                  sendOnTcpSocket(browser, request, std::strlen(request)) == static_cast<long>(std::strlen(request));
+  std::string answer;
+  char piece[4096];
+  for (long got; answered && (got = receiveFromTcpSocket(browser, piece, sizeof piece)) > 0;) answer.append(piece, got);
+  closeTcpSocket(browser);
+  return answered && answer.compare(0, 12, "HTTP/1.1 200") == 0;
+}
+
+void runBrowser(uint16_t port, int pagesPerSecond, PageTally& tally) {
+  const char* const requests[] = {"GET / HTTP/1.1\r\nHost: bridge\r\n\r\n",
+                                  "GET /status.json HTTP/1.1\r\nHost: bridge\r\n\r\n"};
+  const auto period = std::chrono::nanoseconds(1000000000 / pagesPerSecond);
+  auto next = Clock::now();
+  for (int view = 0; appsRunning.load(); ++view) {
+    next += period;
+    std::this_thread::sleep_until(next);
+    const int64_t start = nowNanoseconds();
+    if (!fetchPage(port, requests[view % 2])) ++tally.failed;
+    tally.responseNs.push_back(nowNanoseconds() - start);
+  }
+}
+
 struct AppTally {
   int64_t first = 0;  // first build seen; counting starts after it
   int64_t received = 0;
@@ -118,6 +154,7 @@ double percentileMicroseconds(std::vector<int64_t>& sorted, double fraction) {
 int main(int argc, char** argv) {
   if (argc > 1) appCount = std::max(1, std::atoi(argv[1]));
   if (argc > 2) seconds = std::max(1, std::atoi(argv[2]));
+  const int pagesPerSecond = argc > 3 ? std::max(0, std::atoi(argv[3])) : 0;
   startSocketLibrary();
   resetFlightRecord();
   if (!startListenerThread(0)) return 1;
@@ -128,6 +165,9 @@ int main(int argc, char** argv) {
   std::vector<AppTally> tallies(static_cast<size_t>(appCount));
   std::vector<std::thread> apps;
   for (int app = 0; app < appCount; ++app) apps.emplace_back(runApp, port, std::ref(tallies[app]));
+  PageTally pages;
+  std::thread browser;
+  if (pagesPerSecond > 0) browser = std::thread(runBrowser, port, pagesPerSecond, std::ref(pages));
 
   const std::clock_t cpuStart = std::clock();
   const auto wallStart = Clock::now();
@@ -137,6 +177,7 @@ int main(int argc, char** argv) {
   const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   appsRunning.store(false);
   for (std::thread& app : apps) app.join();
+  if (browser.joinable()) browser.join();
   stopListener();
   stopSocketLibrary();
 
@@ -164,5 +205,14 @@ int main(int argc, char** argv) {
               percentileMicroseconds(delays, 1.0));
   std::printf("process CPU time: %.3f s per second (bridge and all %d apps together)\n", cpuSeconds / wallSeconds,
               appCount);
-  return exact ? 0 : 1;
+  if (pagesPerSecond > 0) {
+    std::sort(pages.responseNs.begin(), pages.responseNs.end());
+    std::printf(
+        "check page: %zu views, %lld without a 200 answer; connect to answer's end: median %.1f ms, p90 %.1f "
+        "ms, max %.1f ms\n",
+        pages.responseNs.size(), static_cast<long long>(pages.failed),
+        percentileMicroseconds(pages.responseNs, 0.5) / 1000.0, percentileMicroseconds(pages.responseNs, 0.9) / 1000.0,
+        percentileMicroseconds(pages.responseNs, 1.0) / 1000.0);
+  }
+  return exact && pages.failed == 0 ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 #include "platform/known_folders.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 
@@ -40,6 +43,12 @@ bool localAppDataFolder(std::string& folder) { return xdgFolder("XDG_DATA_HOME",
 
 bool roamingAppDataFolder(std::string& folder) { return xdgFolder("XDG_CONFIG_HOME", "/.config", folder); }
 
+bool programStateFolder(std::string& folder) {
+  if (!xdgFolder("XDG_STATE_HOME", "/.local/state", folder)) return false;
+  folder += "/orvxlink";
+  return true;
+}
+
 bool currentDirectoryPath(std::string& folder) {
   char buffer[4096];
   if (getcwd(buffer, sizeof buffer) == nullptr) return false;
@@ -55,4 +64,15 @@ bool combinePath(const std::string& folder, const char* fileName, std::string& p
     path = folder + (folder.back() == '/' ? "" : "/") + fileName;
   }
   return true;
+}
+
+bool makeFolderPath(const std::string& folder) {
+  if (folder.empty()) return false;
+  // Every folder on the way down, then the folder itself.
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    if (mkdir(folder.substr(0, slash).c_str(), 0777) != 0 && errno != EEXIST) return false;
+  }
+  struct stat status {};
+  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }

@@ -7,25 +7,37 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/last_error.h"
 #include "platform/pipe_path.h"
 #include "platform/posix/io_descriptor_table.h"
 
-IoHandle openNamedPipeClient(const std::string& pipePath, uint32_t) {
+namespace {
+
+IoHandle failWith(std::string* failure, int error) {
+  if (failure != nullptr) *failure = systemErrorText(error);
+  return kInvalidIoHandle;
+}
+
+}  // namespace
+
+IoHandle openNamedPipeClient(const std::string& pipePath, uint32_t, std::string* failure) {
   const std::string endpoint = localPipeEndpoint(pipePath);
   sockaddr_un address{};
-  if (endpoint.empty() || endpoint.size() >= sizeof address.sun_path) return kInvalidIoHandle;
+  // A pipe on another machine, or a name too long, has no local socket.
+  if (endpoint.empty() || endpoint.size() >= sizeof address.sun_path) return failWith(failure, ENOENT);
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, endpoint.c_str(), endpoint.size() + 1);
 
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return kInvalidIoHandle;
+  if (fd < 0) return failWith(failure, errno);
   int result;
   do {
     result = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
   } while (result != 0 && errno == EINTR);
   if (result != 0) {
+    const int error = errno;
     close(fd);
-    return kInvalidIoHandle;
+    return failWith(failure, error);
   }
   return registerIoDescriptor(fd, TransportKind::kNamedPipe);
 }

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "platform/last_error.h"
 #include "platform/posix/io_descriptor_table.h"
 
 namespace {
@@ -26,26 +27,37 @@ int connectFirstResult(const addrinfo& result) {
     outcome = (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) ? 0 : -1;
   }
   if (outcome != 0) {
+    const int error = errno;
     close(fd);
+    errno = error;
     return -1;
   }
   return fd;
 }
 
+void describe(std::string* failure, const std::string& text) {
+  if (failure != nullptr) *failure = text;
+}
+
 }  // namespace
 
-IoHandle connectTcpClient(IpVersion version, const char* host, const char* service) {
+IoHandle connectTcpClient(IpVersion version, const char* host, const char* service, std::string* failure) {
   addrinfo hints{};
   hints.ai_flags = 0;
   hints.ai_family = version == IpVersion::kIpv6 ? AF_INET6 : AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
   addrinfo* results = nullptr;
-  if (getaddrinfo(host, service, &hints, &results) != 0) return kInvalidIoHandle;
+  const int lookUp = getaddrinfo(host, service, &hints, &results);
+  if (lookUp != 0) {
+    describe(failure, lookUp == EAI_SYSTEM ? systemErrorText(errno) : gai_strerror(lookUp));
+    return kInvalidIoHandle;
+  }
   IoHandle handle = kInvalidIoHandle;
   if (results != nullptr) {
     const int fd = connectFirstResult(*results);
     if (fd >= 0) handle = registerIoDescriptor(fd, TransportKind::kSocket);
+    if (handle == kInvalidIoHandle) describe(failure, systemErrorText(errno));
   }
   freeaddrinfo(results);
   return handle;

@@ -114,6 +114,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(descriptor(socket)
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(descriptor(socket), SHUT_RDWR) == 0; }
 
+bool shutdownTcpSend(TcpSocket socket) { return ::shutdown(descriptor(socket), SHUT_WR) == 0; }
+
 bool shutdownWakesBlockedReceive() { return true; }
 
 void closeTcpSocket(TcpSocket socket) { ::close(descriptor(socket)); }
@@ -129,6 +131,15 @@ uint16_t tcpPeerPort(TcpSocket socket) {
   socklen_t length = sizeof peer;
   if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return 0;
   return ntohs(peer.sin_port);
+}
+
+bool tcpPeerAddress(TcpSocket socket, Ipv4Address& address, uint16_t& port) {
+  sockaddr_in peer;
+  socklen_t length = sizeof peer;
+  if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return false;
+  address = peer.sin_addr.s_addr;
+  port = ntohs(peer.sin_port);
+  return true;
 }
 
 uint16_t tcpLocalPort(TcpSocket socket) {
@@ -151,13 +162,4 @@ bool isAddressInUseTcpFailure(int code) { return code == EADDRINUSE; }
 std::string tcpSocketErrorText(int code) {
   const std::string text = systemErrorText(code);
   return text.empty() ? "socket error " + std::to_string(code) : text;
-}
-
-std::string tcpPeerText(TcpSocket socket) {
-  sockaddr_in peer;
-  socklen_t length = sizeof peer;
-  if (::getpeername(descriptor(socket), reinterpret_cast<sockaddr*>(&peer), &length) != 0) return std::string();
-  char text[INET_ADDRSTRLEN] = {};
-  if (inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) return std::string();
-  return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
 }

@@ -32,6 +32,7 @@ bool redirectUserFolders(const std::string& scratchFolder) {
       {"XDG_CONFIG_DIRS", "/common"},
       {"XDG_CONFIG_HOME", "/config"},
       {"XDG_DATA_HOME", "/data"},
+      {"XDG_STATE_HOME", "/state"},
       {"XDG_RUNTIME_DIR", "/run"},
   };
   for (const auto& [name, subfolder] : layout) {

@@ -23,6 +23,11 @@ bool localAppDataFolder(std::string& folder) { return shellFolder(CSIDL_LOCAL_AP
 
 bool roamingAppDataFolder(std::string& folder) { return shellFolder(CSIDL_APPDATA, folder); }
 
+bool programStateFolder(std::string& folder) {
+  std::string localAppData;
+  return shellFolder(CSIDL_LOCAL_APPDATA, localAppData) && combinePath(localAppData, "Orvxlink", folder);
+}
+
 bool currentDirectoryPath(std::string& folder) {
   char buffer[MAX_PATH];
   const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
@@ -36,4 +41,11 @@ bool combinePath(const std::string& folder, const char* fileName, std::string& p
   if (PathCombineA(buffer, folder.c_str(), fileName) == nullptr) return false;
   path = buffer;
   return true;
+}
+
+bool makeFolderPath(const std::string& folder) {
+  const int result = SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS) return false;
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

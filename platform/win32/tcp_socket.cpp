@@ -111,6 +111,8 @@ bool shutdownTcpReceive(TcpSocket socket) { return ::shutdown(handle(socket), SD
 
 bool shutdownTcpBoth(TcpSocket socket) { return ::shutdown(handle(socket), SD_BOTH) != SOCKET_ERROR; }
 
+bool shutdownTcpSend(TcpSocket socket) { return ::shutdown(handle(socket), SD_SEND) != SOCKET_ERROR; }
+
 bool shutdownWakesBlockedReceive() { return false; }
 
 void closeTcpSocket(TcpSocket socket) { ::closesocket(handle(socket)); }
@@ -126,6 +128,15 @@ uint16_t tcpPeerPort(TcpSocket socket) {
   int length = sizeof peer;
   if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return 0;
   return ntohs(peer.sin_port);
+}
+
+bool tcpPeerAddress(TcpSocket socket, Ipv4Address& address, uint16_t& port) {
+  sockaddr_in peer;
+  int length = sizeof peer;
+  if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return false;
+  address = peer.sin_addr.s_addr;
+  port = ntohs(peer.sin_port);
+  return true;
 }
 
 uint16_t tcpLocalPort(TcpSocket socket) {
@@ -151,13 +162,4 @@ std::string tcpSocketErrorText(int code) {
   // their text.
   const std::string text = systemErrorText(code);
   return text.empty() ? "socket error " + std::to_string(code) : text;
-}
-
-std::string tcpPeerText(TcpSocket socket) {
-  sockaddr_in peer;
-  int length = sizeof peer;
-  if (::getpeername(handle(socket), reinterpret_cast<sockaddr*>(&peer), &length) == SOCKET_ERROR) return std::string();
-  char text[INET_ADDRSTRLEN] = {};
-  if (inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr) return std::string();
-  return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
 }

@@ -1,5 +1,6 @@
-// The diagnostic log: line format, the off switch, start-up truncation, a
-// file that cannot be written, long messages, many threads at once.
+// The diagnostic log: line format, the off switch, start-up truncation and
+// the first line, where the log goes when its file cannot be written, the
+// size bound, long messages, many threads at once.
 #include "log/log.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,19 @@
 #include <thread>
 #include <vector>
 
+#include "log/log_file.h"
+#include "platform/file_location.h"
+#include "platform/known_folders.h"
 #include "platform/test_last_error.h"
+#include "platform/test_user_folders.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // Runs each test in a fresh working directory, since the log file is
-// relative to it, and restores the switch afterwards.
+// relative to it, with the user's folders in a scratch folder, and the log
+// back on its usual file; restores the switch afterwards.
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,23 +36,48 @@ class LogTest : public ::testing::Test {
               ("orvxlink-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
+    fs::create_directories(folder_ / "work");
+    ASSERT_TRUE(redirectUserFolders((folder_ / "user").string()));
+    fs::current_path(folder_ / "work");
     wasEnabled_ = logEnabled.load();
+    useUsualFile();
   }
   void TearDown() override {
+    useUsualFile();
     logEnabled.store(wasEnabled_);
+    setLogStartText("Orvxlink log");
     fs::current_path(previous_);
+    restoreUserFolders();
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
 
-  static std::string readLog() {
-    std::ifstream file(logFilePath);  // text mode: a Windows line end reads as one newline
+  // Puts the log back on Orvxlink.log in the working folder, and leaves it
+  // off with no file.
+  static void useUsualFile() {
+    setLogFileRequest("");
+    logEnabled.store(true);
+    testing::internal::CaptureStdout();
+    truncateLogFile();
+    testing::internal::GetCapturedStdout();
+    logEnabled.store(false);
+    fs::remove(logFilePath);
+  }
+
+  static std::string stateFolder() {
+    std::string folder;
+    EXPECT_TRUE(programStateFolder(folder));
+    return folder;
+  }
+
+  static std::string readFile(const fs::path& path) {
+    std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
   }
+
+  static std::string readLog() { return readFile(logFilePath); }  // text mode: a Windows line end reads as "\n"
 
   static std::vector<std::string> logLines() {
     std::vector<std::string> lines;
@@ -106,20 +137,115 @@ TEST_F(LogTest, SocketErrorLineCarriesCodeAndText) {
   EXPECT_TRUE(describesConnectionReset(text)) << "not the system's description of the error: \"" << text << "\"";
 }
 
-TEST_F(LogTest, StartUpTruncatesThePreviousRun) {
+TEST_F(LogTest, StartUpTruncatesThePreviousRunAndSaysWhereTheLogIs) {
   logEnabled.store(true);
   { std::ofstream(logFilePath) << "a line of the previous run\n"; }
+  setLogStartText("Orvxlink 9.9 started with --log");
+  testing::internal::CaptureStdout();
   truncateLogFile();
+  testing::internal::GetCapturedStdout();
   EXPECT_TRUE(logEnabled.load());
-  EXPECT_TRUE(fs::exists(logFilePath));
-  EXPECT_EQ(readLog(), "");
+  const std::vector<std::string> lines = logLines();
+  ASSERT_EQ(lines.size(), 1u) << readLog();
+  const std::string here = fs::current_path().string();
+  EXPECT_EQ(lines[0].substr(24), "-->Orvxlink 9.9 started with --log; working folder " + here + "; log file " +
+                                     absoluteFilePath(logFilePath));
+  EXPECT_EQ(logFileInUse(), absoluteFilePath(logFilePath));
 }
 
-TEST_F(LogTest, UncreatableFileSwitchesLoggingOff) {
-  fs::create_directory(logFilePath);  // a folder where the file should be
+// The working folder of a program the simulator starts may not be writable:
+// the log goes to the program's state folder instead, and its first line
+// says where and why. Only when that cannot be written either is it off.
+TEST_F(LogTest, UnwritableLogFileMovesToTheStateFolderAndSaysSo) {
+  struct Case {
+    const char* name;
+    std::string requested;  // as --log=FILE gives it; empty for --log
+    std::string blocked;    // a folder made where the file should be; empty for none
+    std::string fallbackName;
+  };
+  const Case cases[] = {
+      {"a folder in the log file's place", "", logFilePath, logFilePath},
+      {"a named file in a missing folder", "no such folder/run.txt", "", "run.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!c.blocked.empty()) fs::create_directory(c.blocked);
+    setLogFileRequest(c.requested);
+    logEnabled.store(true);
+    testing::internal::CaptureStdout();
+    truncateLogFile();
+    logMessage("after start-up");
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(logEnabled.load());
+
+    const fs::path fallback = fs::path(stateFolder()) / c.fallbackName;
+    EXPECT_EQ(logFileInUse(), absoluteFilePath(fallback.string()));
+    std::istringstream text(readFile(fallback));
+    std::string first;
+    std::string second;
+    std::getline(text, first);
+    std::getline(text, second);
+    const std::string requested = absoluteFilePath(c.requested.empty() ? logFilePath : c.requested);
+    EXPECT_NE(first.find("; log file " + fallback.string() + ", since " + requested + " cannot be written: "),
+              std::string::npos)
+        << first;
+    EXPECT_EQ(second.substr(24), "-->after start-up");
+    if (!c.blocked.empty()) fs::remove(c.blocked);
+    fs::remove(fallback);
+  }
+}
+
+TEST_F(LogTest, NoWritablePlaceSwitchesLoggingOff) {
+  fs::create_directory(logFilePath);                              // a folder where the file should be
+  fs::create_directories(fs::path(stateFolder()).parent_path());  // and a file where the
+  { std::ofstream(stateFolder()) << "not a folder"; }             // state folder should be
   logEnabled.store(true);
   truncateLogFile();
   EXPECT_FALSE(logEnabled.load());
+  EXPECT_EQ(logFileInUse(), "");
+  fs::remove(stateFolder());
+}
+
+// At the bound the file becomes the one older file and a new one starts;
+// a second turn replaces the older file, so at most two files exist and no
+// line is lost at the turn or cut in two.
+TEST_F(LogTest, SizeBoundKeepsOneOlderFile) {
+  logEnabled.store(true);
+  const std::string filler(1000, 'f');
+  const int linesPerFile = static_cast<int>(kLogFileSizeLimit / (24 + 3 + 6 + 1000 + 1)) + 1;
+  testing::internal::CaptureStdout();
+  for (int i = 0; i < 2 * linesPerFile + 10; ++i) logMessage("%05d %s", i, filler.c_str());
+  testing::internal::GetCapturedStdout();
+
+  const std::string older = olderLogPath(logFilePath);
+  ASSERT_TRUE(fs::exists(older));
+  EXPECT_LE(fs::file_size(older), kLogFileSizeLimit + 2048);
+  EXPECT_GE(fs::file_size(older), kLogFileSizeLimit);
+  EXPECT_LT(fs::file_size(logFilePath), kLogFileSizeLimit);
+  std::istringstream text(readFile(older) + readLog());
+  int expected = -1;
+  for (std::string line; std::getline(text, line);) {
+    ASSERT_EQ(line.size(), 24u + 3 + 6 + 1000) << "a line cut in two";
+    const int number = std::stoi(line.substr(27, 5));
+    if (expected >= 0) {
+      ASSERT_EQ(number, expected) << "a line lost at the turn";
+    }
+    expected = number + 1;
+  }
+  EXPECT_EQ(expected, 2 * linesPerFile + 10);
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 2u);
+}
+
+TEST(LogFile, OlderFileSitsBesideWithOldBeforeTheExtension) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Orvxlink.log", "Orvxlink.old.log"},
+      {"C:\\Logs\\orvx.txt", "C:\\Logs\\orvx.old.txt"},
+      {"/var/log/v1.2/orvx", "/var/log/v1.2/orvx.old"},
+      {"logs/.log", "logs/.log.old"},
+  };
+  for (const auto& [path, older] : cases) EXPECT_EQ(olderLogPath(path), older) << path;
 }
 
 TEST_F(LogTest, UnwritableFileDropsOnlyThatLine) {

@@ -8,8 +8,10 @@ namespace {
 
 std::atomic<size_t> largeBytes{0};
 std::atomic<bool> refusing{false};
+thread_local bool refusingThisThread = false;
 
 void* allocate(size_t size) {
+  if (refusingThisThread) throw std::bad_alloc();
   if (size >= kLargeAllocation) {
     if (refusing.load()) throw std::bad_alloc();
     largeBytes.fetch_add(size);
@@ -23,6 +25,7 @@ void* allocate(size_t size) {
 size_t largeAllocatedBytes() { return largeBytes.load(); }
 void resetLargeAllocatedBytes() { largeBytes.store(0); }
 void refuseLargeAllocations(bool refuse) { refusing.store(refuse); }
+void refuseAllocationsOnThisThread(bool refuse) { refusingThisThread = refuse; }
 
 void* operator new(size_t size) { return allocate(size); }
 void* operator new[](size_t size) { return allocate(size); }

@@ -5,21 +5,26 @@
 // on, keeps nothing of connections that have ended, and the stop completes.
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "allocation_watch.h"
 #include "bridge/flight_record.h"
 #include "bridge/shared_state.h"
 #include "platform/test_process_usage.h"
+#include "platform/test_socket_pair.h"
 #include "platform/test_tcp_reset.h"
 #include "server/app_protocol.h"
 #include "server/listener.h"
+#include "server/parked_record_request.h"
 #include "server/shared_data_store.h"
 #include "server_test_support.h"
 
 namespace {
 
 using AppFaultTest = ServerTest;
+using Clock = ParkedRecordRequest::Clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -121,6 +126,55 @@ TEST_F(AppFaultTest, AnUploadWhoseMemoryCannotBeHadEndsOnlyItsConnection) {
   bystander.send(commandFrame(kPeekFmcData));
   EXPECT_EQ(bystander.receive(kFmcPeekSize), Bytes(kFmcPeekSize, 0xFF)) << "the store is left empty";
   EXPECT_TRUE(countIs(1));
+}
+
+// The session thread publishes every frame and a serving thread parks every
+// request: neither may end the program when memory runs out.
+TEST_F(AppFaultTest, WithoutMemoryABuildIsSkippedAndTheNextOneGoesOut) {
+  publishFlightRecord();
+  const FlightRecordBuild before = latestFlightRecord();
+  refuseAllocationsOnThisThread(true);
+  bool threw = false;
+  try {
+    publishFlightRecord();
+  } catch (...) {
+    threw = true;
+  }
+  refuseAllocationsOnThisThread(false);
+  EXPECT_FALSE(threw) << "the publish let its failure out";
+  EXPECT_EQ(latestFlightRecord(), before) << "a build was published without a copy of the record";
+  publishFlightRecord();
+  EXPECT_EQ(flightBuildCounter(), before->buildCounter + 1);
+}
+
+TEST_F(AppFaultTest, ParkingAndDeliveringNeedNoMemory) {
+  TcpSocket bridgeEnd;
+  TcpSocket appEnd;
+  ASSERT_TRUE(makeConnectedSocketPair(bridgeEnd, appEnd));
+  publishFlightRecord();
+  const int32_t latest = flightBuildCounter();
+  auto next = std::make_shared<PublishedFlightRecord>();
+  next->buildCounter = latest + 1;
+  const FlightRecordBuild build = std::move(next);
+  // As many requests as apps a busy bridge serves, made where the memory
+  // for the objects themselves is already there.
+  std::vector<std::optional<ParkedRecordRequest>> requests(64);
+  int parked = 0;
+  bool threw = false;
+  refuseAllocationsOnThisThread(true);
+  try {
+    for (auto& request : requests) parked += request.emplace(bridgeEnd).park(latest, Clock::now() + seconds(5));
+    ParkedRecordRequest::deliverToParked(build);
+    for (auto& request : requests) request.reset();
+  } catch (...) {
+    threw = true;
+  }
+  refuseAllocationsOnThisThread(false);
+  EXPECT_FALSE(threw) << "listing, parking or delivering asked for memory";
+  EXPECT_EQ(parked, 64);
+  requests.clear();
+  closeTcpSocket(bridgeEnd);
+  closeTcpSocket(appEnd);
 }
 
 struct LeavingApp {

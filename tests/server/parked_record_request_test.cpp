@@ -8,10 +8,16 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include "bridge/shared_state.h"
 #include "platform/socket_library.h"
 #include "platform/test_socket_pair.h"
+#include "server/app_protocol.h"
+#include "server/client_session.h"
+#include "server/connection_registry.h"
+#include "server_test_support.h"
 
 namespace {
 
@@ -80,8 +86,9 @@ TEST_F(ParkedRecordRequestTest, ANewerBuildIsSentWholeOnceAndTheServingThreadLea
   EXPECT_EQ(request.settle().outcome, Settled::nothingParked);
 }
 
-// Cases where a delivery must send nothing and leave the request to its
-// serving thread (takenBack) or find none parked.
+// Cases where a delivery must send nothing: it leaves the request to its
+// serving thread (takenBack), hands it the build to send (delivered) or finds
+// none parked.
 TEST_F(ParkedRecordRequestTest, DeliveriesThatMustSendNothing) {
   struct Row {
     const char* what;
@@ -97,7 +104,8 @@ TEST_F(ParkedRecordRequestTest, DeliveriesThatMustSendNothing) {
        Settled::takenBack},
       {"a build to a connection with nothing parked", false, 0, 1, false, false, Settled::nothingParked},
       {"a request parked after an older build than the latest", true, -1, 1, false, false, Settled::nothingParked},
-      {"a newer build to an app whose buffer is full", true, 0, 1, true, true, Settled::takenBack},
+      // The serving thread sends it, as soon as there is room.
+      {"a newer build to an app whose buffer is full", true, 0, 1, true, true, Settled::delivered},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -118,6 +126,77 @@ TEST_F(ParkedRecordRequestTest, DeliveriesThatMustSendNothing) {
     EXPECT_EQ(appReceived().size(), filled) << "nothing but the filler reaches the app";
     EXPECT_EQ(request.settle().outcome, row.outcome);
   }
+}
+
+// A serving thread on one end of a socket pair, the app on the other, with
+// the listener running so that published builds are delivered.
+class ParkedRecordServing : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    ASSERT_TRUE(makeConnectedSocketPair(bridgeEnd_, appEnd_));
+    registerConnection(bridgeEnd_);
+    serving_ = std::thread(serveClient, bridgeEnd_);
+  }
+  void TearDown() override {
+    // The serving thread ends at the close and closes its own end.
+    closeTcpSocket(appEnd_);
+    serving_.join();
+    ServerTest::TearDown();
+  }
+
+  static void publishMarked(double mark) {
+    flightRecordForBuild().latitudeDeg = mark;
+    publishFlightRecord();
+  }
+  void request() { ASSERT_EQ(sendOnTcpSocket(appEnd_, kRequestFlightData, kCommandFrameSize), kCommandFrameSize); }
+  // The next `length` bytes the app is sent; fewer if they do not come.
+  std::vector<uint8_t> receive(size_t length) {
+    std::vector<uint8_t> bytes(length);
+    size_t in = 0;
+    while (in < length && waitTcpReadable(appEnd_, 5000)) {
+      const long received = receiveFromTcpSocket(appEnd_, bytes.data() + in, length - in);
+      if (received <= 0) break;
+      in += static_cast<size_t>(received);
+    }
+    bytes.resize(in);
+    return bytes;
+  }
+  double receiveRecordMark() {
+    const std::vector<uint8_t> bytes = receive(kFlightRecordSize);
+    if (bytes.size() != kFlightRecordSize) return -1;
+    FlightRecord record;
+    std::memcpy(&record, bytes.data(), sizeof record);
+    return record.latitudeDeg;
+  }
+
+  TcpSocket bridgeEnd_ = kInvalidTcpSocket;
+  TcpSocket appEnd_ = kInvalidTcpSocket;
+  std::thread serving_;
+};
+
+// The app's buffer is full when the build it waits for is published. The
+// serving thread must take that build over and send it once the app has
+// read, not leave the request parked until its freshness wait runs out: by
+// then a later build is out, and the app would see the one it was due only
+// after a needless wait.
+TEST_F(ParkedRecordServing, ABuildTheAppHadNoRoomForIsSentByItsServingThread) {
+  publishMarked(1);
+  request();
+  ASSERT_EQ(receiveRecordMark(), 1);
+  request();
+  // Once the serving thread has read the request it parks it (no newer build).
+  ASSERT_TRUE(waitUntil([&] { return !waitTcpReadable(bridgeEnd_, 0); })) << "the request was never read";
+  // Earlier replies the app has not read yet.
+  size_t filled = 0;
+  const std::vector<uint8_t> filler(64 * 1024, 0xAB);
+  for (long sent; (sent = sendOnTcpSocketWithin(bridgeEnd_, filler.data(), filler.size(), 0)) > 0;) {
+    filled += static_cast<size_t>(sent);
+  }
+  publishMarked(2);
+  ASSERT_EQ(receive(filled).size(), filled);
+  publishMarked(3);
+  EXPECT_EQ(receiveRecordMark(), 2) << "the build due was not sent once the app had room for it";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "server_test_support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -169,3 +170,24 @@ std::string settingsPayload(const SettingsRecord& record) {
 }
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+HttpResponse readHttpResponse(RawApp& browser, std::chrono::milliseconds timeout) {
+  constexpr size_t kMost = 64 * 1024;
+  const auto start = std::chrono::steady_clock::now();
+  const Bytes bytes = browser.receive(kMost, timeout);
+  const std::string text(bytes.begin(), bytes.end());
+  HttpResponse response;
+  response.closed = bytes.size() < kMost && std::chrono::steady_clock::now() - start < timeout;
+  const size_t headEnd = text.find("\r\n\r\n");
+  if (text.compare(0, 9, "HTTP/1.1 ") != 0 || headEnd == std::string::npos) return response;
+  response.status = std::atoi(text.c_str() + 9);
+  response.heads = text.substr(0, headEnd + 2);
+  response.body = text.substr(headEnd + 4);
+  return response;
+}
+
+HttpResponse httpExchange(uint16_t port, const std::string& request, std::chrono::milliseconds timeout) {
+  RawApp browser(port);
+  browser.send(request);
+  return readHttpResponse(browser, timeout);
+}

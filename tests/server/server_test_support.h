@@ -89,3 +89,16 @@ std::string recordBytes(const SettingsRecord& record);
 // A settings record followed by its correct checksum.
 std::string settingsPayload(const SettingsRecord& record);
 Bytes bytesOf(const std::string& text);
+
+// A browser's request on a connection of its own: sends `request`, then reads
+// what the bridge answers until it closes the connection or `timeout` passes.
+struct HttpResponse {
+  int status = 0;  // 0: no status line came
+  std::string heads;
+  std::string body;
+  bool closed = false;  // the bridge closed the connection after the answer
+};
+HttpResponse httpExchange(uint16_t port, const std::string& request,
+                          std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+// The answer read from an open connection, as httpExchange reads it.
+HttpResponse readHttpResponse(RawApp& browser, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));

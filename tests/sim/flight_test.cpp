@@ -81,6 +81,51 @@ TEST(SimAircraftTest, PackagedAircraftAreReportedAsTheSimulatorReportsThem) {
   EXPECT_EQ(emulator->aircraftNames(), (std::vector<std::string>{"Orvx_Jet", "orvx_turboprop"}));
 }
 
+// Playing the 2024 simulator: the open reply names it, and the presets of a
+// modular aircraft are aircraft of their own, reported by their own file or
+// by their aircraft's folder, flying the flaps a reader of the files finds.
+TEST(SimAircraftTest, ModularPresetsAreReportedByTheirOwnFileOrTheirAircraft) {
+  const simemu::Message open = simemu::openMessage(simemu::SimulatorKind::kMsfs2024);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&open[12])), "SunRise");
+  EXPECT_EQ(open[268], 12);
+  const std::string root = packagesRoot() + "2024";
+  for (bool presetPaths : {true, false}) {
+    simemu::SimEmulatorOptions options = testOptions();
+    options.packagesRoot = root;
+    options.reportPresetPaths = presetPaths;
+    options.aircraftName = "orvx_rj_100";
+    std::unique_ptr<simemu::SimEmulator> emulator = startEmulator(options);
+    ASSERT_TRUE(emulator);
+    struct Case {
+      const char* name;
+      const char* presetPath;
+      const char* folderPath;
+      const char* title;
+      int highestDetent;
+    };
+    const Case cases[] = {
+        {"orvx_rj_100", "SimObjects\\Airplanes\\Orvx_RJ\\presets\\orvx\\orvx_rj_100\\config\\aircraft.cfg",
+         "SimObjects\\Airplanes\\Orvx_RJ\\aircraft.CFG", "Orvx RJ-100 Demo", 3},
+        {"Orvx_RJ_200", "SimObjects\\Airplanes\\Orvx_RJ\\presets\\orvx\\Orvx_RJ_200\\config\\aircraft.cfg",
+         "SimObjects\\Airplanes\\Orvx_RJ\\aircraft.CFG", "Orvx RJ-200 Demo", 4},
+        {"orvx_jet", "SimObjects\\Airplanes\\orvx_jet\\aircraft.CFG", "SimObjects\\Airplanes\\orvx_jet\\aircraft.CFG",
+         "Orvx Jet 320 Demo", 5},
+    };
+    for (const Case& c : cases) {
+      std::string error;
+      if (std::string(c.name) != options.aircraftName) {
+        ASSERT_TRUE(emulator->selectAircraft(c.name, &error)) << error;
+      }
+      EXPECT_EQ(emulator->aircraftFilePath(), presetPaths ? c.presetPath : c.folderPath);
+      EXPECT_EQ(emulator->snapshot().title, c.title);
+      EXPECT_EQ(emulator->snapshot().flapsHandleCount, c.highestDetent) << c.name;
+    }
+    std::string error;
+    EXPECT_FALSE(emulator->selectAircraft("Orvx_RJ", &error)) << "a modular aircraft's own folder is no aircraft";
+    EXPECT_EQ(emulator->aircraftNames(), (std::vector<std::string>{"Orvx_RJ_100", "Orvx_RJ_200", "orvx_jet"}));
+  }
+}
+
 TEST(SimAircraftTest, AircraftWhosePathDoesNotFitItsFieldIsRefused) {
   namespace fs = std::filesystem;
   fs::path root = fs::temp_directory_path() / "orvx-sim-long-path";

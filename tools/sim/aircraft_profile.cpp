@@ -96,26 +96,32 @@ std::vector<std::string> listAircraft(const std::string& root) {
   return names;
 }
 
-bool loadAircraftProfile(const std::string& root, const std::string& name, AircraftProfile* out, std::string* error) {
-  const std::string folder = root + "/" + name;
-  CfgFile aircraft;
-  if (name.empty() || name.find_first_of("/\\") != std::string::npos ||
-      !readCfgFile(folder + "/aircraft.cfg", &aircraft)) {
-    if (error != nullptr) *error = "no aircraft.cfg in " + folder;
-    return false;
-  }
+namespace {
+
+// Reads fileName from the first of `folders` that has it.
+bool readFirstCfgFile(const std::vector<std::string>& folders, const char* fileName, CfgFile* out) {
+  for (const std::string& folder : folders)
+    if (readCfgFile(folder + "/" + fileName, out)) return true;
+  return false;
+}
+
+// The profile of the aircraft whose files sit in `folders`, each file taken
+// from the first folder that has it; its aircraft.cfg is configPath.
+AircraftProfile profileFromFolders(const std::string& name, const std::vector<std::string>& folders,
+                                   const CfgFile& aircraft, const std::string& configPath) {
   CfgFile flightModel;
-  const bool hasFlightModel = readCfgFile(folder + "/flight_model.cfg", &flightModel);
+  const bool hasFlightModel = readFirstCfgFile(folders, "flight_model.cfg", &flightModel);
 
   AircraftProfile profile;
   profile.name = name;
-  profile.folder = folder;
-  profile.configPath = absoluteFilePath(folder + "/aircraft.cfg");
+  profile.folder = folders.front();
+  profile.configPath = absoluteFilePath(configPath);
   profile.title = name;
   // The MSFS layout moved flight data to flight_model.cfg and engines.cfg; they win over aircraft.cfg.
   CfgFile engines;
-  const bool hasEngines = readCfgFile(folder + "/engines.cfg", &engines);
-  for (const CfgFile* file : {&aircraft, hasFlightModel ? &flightModel : nullptr, hasEngines ? &engines : nullptr}) {
+  const bool hasEngines = readFirstCfgFile(folders, "engines.cfg", &engines);
+  const CfgFile* const files[] = {&aircraft, hasFlightModel ? &flightModel : nullptr, hasEngines ? &engines : nullptr};
+  for (const CfgFile* file : files) {
     if (file == nullptr) continue;
     readEngines(*file, &profile);
     readTanks(*file, &profile);
@@ -126,7 +132,50 @@ bool loadAircraftProfile(const std::string& root, const std::string& name, Aircr
   if (profile.flapDetentsDeg.empty() && hasFlightModel) profile.flapDetentsDeg = readFlapDetents(flightModel);
   if (profile.flapDetentsDeg.empty()) profile.flapDetentsDeg.push_back(0.0);
   profile.takeoffFlapsIndex = profile.flapDetentsDeg.size() > 1 ? 1 : 0;
-  *out = profile;
+  return profile;
+}
+
+// The flap detents of a folder's aircraft.cfg, or else of its
+// flight_model.cfg; empty when neither has any.
+std::vector<double> flapDetentsIn(const std::string& folder) {
+  CfgFile file;
+  std::vector<double> detents;
+  if (readCfgFile(folder + "/aircraft.cfg", &file)) detents = readFlapDetents(file);
+  if (detents.empty() && readCfgFile(folder + "/flight_model.cfg", &file)) detents = readFlapDetents(file);
+  return detents;
+}
+
+}  // namespace
+
+bool loadAircraftProfile(const std::string& root, const std::string& name, AircraftProfile* out, std::string* error) {
+  const std::string folder = root + "/" + name;
+  CfgFile aircraft;
+  if (name.empty() || name.find_first_of("/\\") != std::string::npos ||
+      !readCfgFile(folder + "/aircraft.cfg", &aircraft)) {
+    if (error != nullptr) *error = "no aircraft.cfg in " + folder;
+    return false;
+  }
+  *out = profileFromFolders(name, {folder}, aircraft, folder + "/aircraft.cfg");
+  return true;
+}
+
+bool loadPresetProfile(const std::string& aircraftFolder, const std::string& presetFolder, const std::string& name,
+                       AircraftProfile* out, std::string* error) {
+  const std::string preset = aircraftFolder + "/" + presetFolder;
+  CfgFile aircraft;
+  if (!readCfgFile(preset + "/aircraft.cfg", &aircraft)) {
+    if (error != nullptr) *error = "no aircraft.cfg in " + preset;
+    return false;
+  }
+  // The preset's flaps when its own files have them, else the common ones,
+  // as a reader of the files finds them.
+  *out = profileFromFolders(name, {preset, aircraftFolder + "/common/config"}, aircraft, preset + "/aircraft.cfg");
+  std::vector<double> detents = flapDetentsIn(preset);
+  if (detents.empty()) detents = flapDetentsIn(aircraftFolder + "/common/config");
+  if (!detents.empty()) {
+    out->flapDetentsDeg = detents;
+    out->takeoffFlapsIndex = detents.size() > 1 ? 1 : 0;
+  }
   return true;
 }
 

@@ -38,4 +38,12 @@ std::vector<std::string> listAircraft(const std::string& root);
 // its aircraft.cfg is missing.
 bool loadAircraftProfile(const std::string& root, const std::string& name, AircraftProfile* out, std::string* error);
 
+// Loads the preset `name` of the modular aircraft in aircraftFolder, whose
+// own files are in aircraftFolder/presetFolder: each file from the preset's
+// folder when it has it, else from the aircraft's "common/config"; the flap
+// detents from the preset's own files when they have some, else from the
+// common ones. False with a reason when the preset has no aircraft.cfg.
+bool loadPresetProfile(const std::string& aircraftFolder, const std::string& presetFolder, const std::string& name,
+                       AircraftProfile* out, std::string* error);
+
 }  // namespace simemu

@@ -53,6 +53,11 @@ bool EmulatorCore::selectAircraftAs(const std::string& root, const std::string& 
                                     std::string* error, Outbox* out) {
   AircraftProfile profile;
   if (!loadAircraftProfile(root, name, &profile, error)) return false;
+  return selectProfileAs(std::move(profile), reportedPath, error, out);
+}
+
+bool EmulatorCore::selectProfileAs(AircraftProfile profile, const std::string& reportedPath, std::string* error,
+                                   Outbox* out) {
   profile.configPath = reportedPath.empty() ? reportedAircraftPath(profile.configPath) : reportedPath;
   if (profile.configPath.size() >= kPathFieldSize) {
     // A cut path would name another file; refuse rather than mislead.
@@ -136,7 +141,7 @@ void EmulatorCore::act(ClientSession& session, const LoggedRequest& request, Out
       session.opened = true;
       session.applicationName = request.field("applicationName");
       ++counters_.opens;
-      out->emplace_back(session.id, openMessage());
+      out->emplace_back(session.id, openMessage(simulatorKind_));
       break;
     case simwire::kMapClientEventToSimEvent: {
       const std::string name = request.field("eventName");
@@ -282,6 +287,11 @@ void EmulatorCore::setFrameEventKind(FrameEventKind kind) {
 void EmulatorCore::setUnterminatedText(bool unterminated) {
   std::lock_guard<std::mutex> lock(mutex_);
   unterminatedText_ = unterminated;
+}
+
+void EmulatorCore::setSimulatorKind(SimulatorKind kind) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  simulatorKind_ = kind;
 }
 
 void EmulatorCore::setStampBlocks(bool stamp) {

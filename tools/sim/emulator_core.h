@@ -62,6 +62,8 @@ class EmulatorCore {
   // simulator reports a packaged aircraft) instead of its full path.
   bool selectAircraftAs(const std::string& root, const std::string& name, const std::string& reportedPath,
                         std::string* error, Outbox* out);
+  // The same for a profile already loaded (a modular aircraft's preset).
+  bool selectProfileAs(AircraftProfile profile, const std::string& reportedPath, std::string* error, Outbox* out);
 
   void addClient(int id, const std::string& transport);
   void removeClient(int id);
@@ -82,6 +84,8 @@ class EmulatorCore {
   // the steady clock's reading in microseconds when the answer was made, so
   // that a reader of the answer can tell which frame it was and how old it is.
   void setStampBlocks(bool stamp);
+  // Which simulator the open reply names (2020 until set).
+  void setSimulatorKind(SimulatorKind kind);
   bool openRequestLog(const std::string& path, std::string* error);
   // Keeps only about the latest `count` requests in memory; 0 keeps all.
   void keepRequests(size_t count);
@@ -117,6 +121,7 @@ class EmulatorCore {
   FrameEventKind frameEventKind_ = FrameEventKind::kFrameEvent;
   bool unterminatedText_ = false;
   bool stampBlocks_ = false;
+  SimulatorKind simulatorKind_ = SimulatorKind::kMsfs2020;
   uint64_t frameSerial_ = 0;  // frames sent so far
 
   mutable std::mutex changeMutex_;

@@ -52,6 +52,10 @@ bool applyValueOption(const std::string& option, const std::string& value, SimEm
     o->packagesRoot = value;
     return !value.empty();
   }
+  if (option == "--sim" && (value == "2020" || value == "2024")) {
+    o->simulatorKind = value == "2024" ? SimulatorKind::kMsfs2024 : SimulatorKind::kMsfs2020;
+    return true;
+  }
   if (option == "--frame-kind" && parseNumber(value, 4, 7, &number) && (number == 4 || number == 7)) {
     o->frameEventKind = number == 4 ? FrameEventKind::kPlainEvent : FrameEventKind::kFrameEvent;
     return true;
@@ -61,7 +65,7 @@ bool applyValueOption(const std::string& option, const std::string& value, SimEm
 
 bool takesValue(const std::string& option) {
   for (const char* known : {"--port", "--ipv6-port", "--pipe", "--rate", "--fixed-step", "--start-time", "--log",
-                            "--aircraft", "--aircraft-dir", "--packages", "--frame-kind"}) {
+                            "--aircraft", "--aircraft-dir", "--packages", "--frame-kind", "--sim"}) {
     if (option == known) return true;
   }
   return false;
@@ -86,6 +90,8 @@ SimCommandLine parseSimCommandLine(int argc, const char* const* argv) {
       o.listenTcp4 = false;
     } else if (option == "--stamp-blocks") {
       o.stampBlocks = true;
+    } else if (option == "--preset-paths") {
+      o.reportPresetPaths = true;
     } else if (!takesValue(option)) {
       result.error = "unknown option " + option;
     } else if (i + 1 >= argc) {
@@ -115,8 +121,12 @@ const char* simUsageText() {
          "  --frame-kind K    send Frame as event kind 7 (default) or 4\n"
          "  --aircraft NAME   aircraft folder to fly (default orvx_jet)\n"
          "  --aircraft-dir D  folder of aircraft folders, reported by their full paths\n"
-         "  --packages D      take aircraft from the package tree D (Community, Official) and\n"
-         "                    report them as the simulator does: SimObjects\\Airplanes\\NAME\\aircraft.CFG\n"
+         "  --packages D      take aircraft from the package tree D (Community, Official; or\n"
+         "                    Community2024, Community, Official2024, Official2020) and report them\n"
+         "                    as the simulator does: SimObjects\\Airplanes\\NAME\\aircraft.CFG\n"
+         "  --preset-paths    report a modular aircraft's preset NAME by its own file,\n"
+         "                    SimObjects\\Airplanes\\FOLDER\\presets\\MAKER\\NAME\\config\\aircraft.cfg\n"
+         "  --sim 2020|2024   the simulator named in the open reply (default 2020)\n"
          "  --log FILE        append every request to FILE as JSON lines\n"
          "  --stamp-blocks    data answers carry the frame number as latitude and the\n"
          "                    steady clock in microseconds as longitude (benchmarks)\n"

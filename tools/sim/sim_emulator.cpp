@@ -9,6 +9,7 @@
 #include "platform/stream_server.h"
 #include "simlink/simconnect.h"
 #include "simlink/wire.h"
+#include "tools/sim/aircraft_profile.h"
 #include "tools/sim/client_connection.h"
 #include "tools/sim/package_tree.h"
 
@@ -53,6 +54,7 @@ SimEmulator::SimEmulator(SimEmulatorOptions options) : options_(std::move(option
   fixedStepSeconds_.store(options_.fixedStepSeconds);
   core_.setFrameEventKind(options_.frameEventKind);
   core_.setStampBlocks(options_.stampBlocks);
+  core_.setSimulatorKind(options_.simulatorKind);
 }
 
 SimEmulator::~SimEmulator() { stop(); }
@@ -246,7 +248,12 @@ bool SimEmulator::loadAircraft(const std::string& name, std::string* error, Outb
   }
   // Reported with the name as asked for, which may differ in case from the
   // folder on disk, as the simulator's own names may.
-  return core_.selectAircraftAs(found.airplanesFolder, found.folderName, virtualAircraftPath(name), error, out);
+  const std::string reported = virtualAircraftPath(found, name, options_.reportPresetPaths);
+  if (found.presetFolder.empty())
+    return core_.selectAircraftAs(found.airplanesFolder, found.folderName, reported, error, out);
+  AircraftProfile profile;
+  return loadPresetProfile(found.airplanesFolder + "/" + found.folderName, found.presetFolder, name, &profile, error) &&
+         core_.selectProfileAs(std::move(profile), reported, error, out);
 }
 
 bool SimEmulator::selectAircraft(const std::string& name, std::string* error) {

@@ -54,6 +54,11 @@ struct SimEmulatorOptions {
   std::string aircraftRoot;
   std::string packagesRoot;
   std::string aircraftName = "orvx_jet";
+  // The simulator played: its name in the open reply. With packagesRoot, a
+  // modular aircraft's preset is reported by its aircraft's folder unless
+  // reportPresetPaths asks for the preset's own config\aircraft.cfg.
+  SimulatorKind simulatorKind = SimulatorKind::kMsfs2020;
+  bool reportPresetPaths = false;
 
   // When set, every request is also appended to this file as a JSON line.
   std::string requestLogPath;

@@ -31,12 +31,14 @@ void putText(Message* message, size_t offset, size_t fieldSize, const std::strin
 
 }  // namespace
 
-Message openMessage() {
+Message openMessage(SimulatorKind kind) {
+  const bool is2024 = kind == SimulatorKind::kMsfs2024;
   Message message = startMessage(SIMCONNECT_RECV_ID_OPEN, kMessageHeaderSize + 256 + 8 * 4);
-  putText(&message, 12, 256, "KittyHawk", TextEnding::kTerminated);
-  const uint32_t versions[8] = {simwire::kOpenVersionMajor, simwire::kOpenVersionMinor, simwire::kOpenBuildMajor,
-                                simwire::kOpenBuildMinor,   simwire::kOpenVersionMajor, simwire::kOpenVersionMinor,
-                                simwire::kOpenBuildMajor,   simwire::kOpenBuildMinor};
+  putText(&message, 12, 256, is2024 ? "SunRise" : "KittyHawk", TextEnding::kTerminated);
+  const uint32_t applicationMajor = is2024 ? 12 : simwire::kOpenVersionMajor;
+  const uint32_t versions[8] = {applicationMajor,         simwire::kOpenVersionMinor, simwire::kOpenBuildMajor,
+                                simwire::kOpenBuildMinor, simwire::kOpenVersionMajor, simwire::kOpenVersionMinor,
+                                simwire::kOpenBuildMajor, simwire::kOpenBuildMinor};
   for (int i = 0; i < 8; ++i) writeU32(&message[268 + 4 * i], versions[i]);
   return message;
 }

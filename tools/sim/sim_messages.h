@@ -20,8 +20,12 @@ constexpr uint32_t kUserObjectId = 1;  // the object id the simulator gives the 
 // reader that looks for the terminator runs off the end.
 enum class TextEnding { kTerminated, kUnterminated };
 
-// The reply to the open request: application "KittyHawk" and its versions.
-Message openMessage();
+// The simulator the emulator plays, as its open reply names it.
+enum class SimulatorKind { kMsfs2020, kMsfs2024 };
+
+// The reply to the open request: application "KittyHawk" version 11 for
+// 2020, "SunRise" version 12 for 2024, with the link protocol's versions.
+Message openMessage(SimulatorKind kind = SimulatorKind::kMsfs2020);
 // An event (kind 4), e.g. "SimStart" or a "Frame" sent as a plain event.
 Message eventMessage(uint32_t eventId, uint32_t data);
 // A frame event (kind 7) with the frame rate and simulation speed.
