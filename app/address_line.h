@@ -1,17 +1,20 @@
-// The address line the program shows below the status text: where a tablet
-// on the same network connects, that the PC has no usable address, or that
-// the app port is taken and apps cannot connect at all. Shared by the
-// Windows status window and the POSIX status screen; the UI thread owns an
-// AddressLine, addressLineText is a pure function.
+// The address line the program shows below the status text: whether and
+// where a tablet on the same network connects. In order of precedence: the
+// app port could not be opened (taken by another program, or the system's
+// own reason); the PC has no usable address; the port is not open yet (it
+// opens at the simulator's first data); the addresses apps connect to.
+// Shared by the Windows status window and the POSIX status screen; the UI
+// thread owns an AddressLine, addressLineText is a pure function.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The line for these addresses and port. `portInUse` (the listener could not
-// bind the port) wins over the addresses.
-std::string addressLineText(const std::vector<std::string>& addresses, uint16_t port, bool portInUse);
+#include "bridge/shared_state.h"
+
+// The line for the app port's state, the machine's addresses and the port.
+std::string addressLineText(const AppPortState& appPort, const std::vector<std::string>& addresses, uint16_t port);
 
 // The line as the status display refreshes it: the machine's addresses are
 // read on the first refresh and again every few refreshes, so a change of
@@ -21,8 +24,8 @@ class AddressLine {
   // Refreshes that reuse the addresses read last.
   static constexpr int kRefreshesPerLookup = 4;
 
-  // The line to show now, for the app port and the listener's bind state.
-  std::string refresh(bool portInUse);
+  // The line to show now, for the app port's state.
+  std::string refresh(const AppPortState& appPort);
 
  private:
   int refreshes_ = 0;

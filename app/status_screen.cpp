@@ -1,7 +1,6 @@
 #include "app/status_screen.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -27,13 +26,17 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 std::string statusScreenOpening() { return "\x1b[2J\x1b[?25l"; }
 
-std::string statusScreenFrame(const std::string& status, const std::string& addressLine) {
+std::string statusScreenFrame(const std::string& status, const std::string& addressLine,
+                              const std::vector<std::string>& detailLines) {
   std::vector<std::string> lines = {"Orvxlink", ""};
   std::vector<std::string> statusLines = status.empty() ? std::vector<std::string>{} : splitLines(status);
   statusLines.resize(std::max(statusLines.size(), kStatusLines));
   lines.insert(lines.end(), statusLines.begin(), statusLines.end());
   lines.push_back("");
   lines.push_back(addressLine);
+  for (const std::string& line : detailLines) {
+    if (!line.empty()) lines.push_back(line);
+  }
   lines.push_back("");
   lines.push_back("Press q or Esc to exit.");
 

@@ -6,14 +6,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Clears the screen and hides the cursor, once before the first frame.
 std::string statusScreenOpening();
 
 // One frame: the program's name, the status text (empty before the first
-// refresh, like the window's status control), the address line and how to
-// leave.
-std::string statusScreenFrame(const std::string& status, const std::string& addressLine);
+// refresh, like the window's status control), the address line, the detail
+// lines that are not empty, and how to leave.
+std::string statusScreenFrame(const std::string& status, const std::string& addressLine,
+                              const std::vector<std::string>& detailLines = {});
 
 // Shows the cursor again below the last frame, once after the last frame.
 std::string statusScreenClosing();

@@ -5,7 +5,6 @@
 std::atomic<bool> sessionRunning{false};
 std::atomic<bool> simConnected{false};
 std::atomic<bool> listenerRunning{false};
-std::atomic<bool> appPortInUse{false};
 std::atomic<int32_t> connectedClientCount{0};
 
 bool aircraftChanged = false;
@@ -23,6 +22,16 @@ AppArrival& lastArrival() {
   return arrival;
 }
 
+std::mutex& appPortLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+AppPortState& currentAppPortState() {
+  static AppPortState state;
+  return state;
+}
+
 }  // namespace
 
 void noteAppArrival(const std::string& peer) {
@@ -34,4 +43,14 @@ void noteAppArrival(const std::string& peer) {
 AppArrival lastAppArrival() {
   std::lock_guard<std::mutex> hold(appArrivalLock());
   return lastArrival();
+}
+
+void noteAppPortState(const AppPortState& state) {
+  std::lock_guard<std::mutex> hold(appPortLock());
+  currentAppPortState() = state;
+}
+
+AppPortState appPortState() {
+  std::lock_guard<std::mutex> hold(appPortLock());
+  return currentAppPortState();
 }

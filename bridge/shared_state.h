@@ -17,10 +17,19 @@ extern std::atomic<bool> simConnected;
 // message handler (and by the listener once it listens), cleared by the
 // session's end; read by the listener and every serving thread.
 extern std::atomic<bool> listenerRunning;
-// The app listener could not bind its port (another program holds it), so
-// apps cannot connect until the program is started again. Written by the
-// listener thread, read by the status display.
-extern std::atomic<bool> appPortInUse;
+// Where the app port stands, for the status display: not open yet (the
+// listener opens it at the simulator's first data), listening, or failed to
+// open for the rest of the run. Written by the listener (and reset when one
+// is started), read by the status display; guarded by a lock of its own,
+// callable from any thread.
+enum class AppPortPhase { kNotOpen, kListening, kFailed };
+struct AppPortState {
+  AppPortPhase phase = AppPortPhase::kNotOpen;
+  bool addressInUse = false;  // kFailed: another socket holds the port
+  std::string errorText;      // kFailed: the system's description of the failure
+};
+void noteAppPortState(const AppPortState& state);
+AppPortState appPortState();
 // Serving threads in progress: +1 when one starts, -1 when it ends.
 extern std::atomic<int32_t> connectedClientCount;
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A socket handle: SOCKET on Win32, a file descriptor on POSIX.
 using TcpSocket = std::uintptr_t;
@@ -100,3 +101,11 @@ bool isConnectionGoneTcpFailure(int code);
 // tried again: WSATRY_AGAIN (11002) on Win32; EAGAIN, EWOULDBLOCK or EINTR on
 // POSIX.
 bool isTemporaryTcpFailure(int code);
+
+// True for the code of a bind failure that means another socket holds the
+// address and port (EADDRINUSE, WSAEADDRINUSE).
+bool isAddressInUseTcpFailure(int code);
+
+// The system's own description of a socket error code, as one line of narrow
+// text ("Address already in use"); "socket error N" when the system has none.
+std::string tcpSocketErrorText(int code);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_restriction.h"
+
 // Where the program's standard output goes.
 enum class TestProcessOutput {
   kPipe,        // a pipe the test reads (readTestProcessLine)
@@ -20,6 +22,7 @@ struct TestProcessOptions {
   std::string workingFolder;             // empty: the test's own
   std::vector<std::string> environment;  // "NAME=value" entries added to the test's environment
   TestProcessOutput output = TestProcessOutput::kPipe;
+  TestRestriction restriction = TestRestriction::kNone;  // see testRestrictionAvailable
 };
 
 struct TestProcess;

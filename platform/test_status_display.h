@@ -1,9 +1,9 @@
 // Test support: the program's status display, read and worked as its user
 // would. Win32: Orvxlink.exe's status dialog, found among its process's
-// windows; the status control (1000) is read with WM_GETTEXT, and "Exit",
-// Escape and the close box are worked with posted messages. POSIX: orvxlink
-// run in a pseudo-terminal; its screen is read frame by frame and keys are
-// typed to it. Each object is used by one thread at a time; the caller
+// windows; the status control (1000) and the lines below it are read with
+// WM_GETTEXT, and "Exit", Escape and the close box are worked with posted
+// messages. POSIX: orvxlink run in a pseudo-terminal; its screen is read
+// frame by frame and keys are typed to it. Each object is used by one thread at a time; the caller
 // closes what it opens, which ends the program if it still runs.
 #pragma once
 
@@ -33,11 +33,14 @@ bool firstStatusView(StatusDisplay* display, std::string* text, unsigned refresh
 // none came (or the window has gone).
 bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutMs);
 
-// The address line as the display shows it now. Win32: the text of the
-// dialog's address control (1001); POSIX: the next whole frame, which holds
-// the address line among the rest. Waits up to the time; false when none
-// came.
-bool addressLineView(StatusDisplay* display, std::string* text, unsigned timeoutMs);
+// The lines below the status: whether and where apps connect, the last app
+// that connected, and where the log goes.
+enum class StatusLine { kAddress, kLastApp, kLogPlace };
+
+// The line as the display shows it now. Win32: the text of the dialog's
+// control for it (1001, 1002, 1003); POSIX: the next whole frame, which holds
+// the line among the rest. Waits up to the time; false when none came.
+bool statusLineView(StatusDisplay* display, StatusLine line, std::string* text, unsigned timeoutMs);
 
 // True where each view is one frame the program drew (POSIX), so views can be
 // counted; false where a view is the text at the moment of reading (Win32).

@@ -3,12 +3,14 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "log/log.h"
 #include "platform/clock.h"
+#include "platform/network_addresses.h"
 #include "platform/tcp_socket.h"
 #include "server/connection_registry.h"
 #include "server/parked_record_request.h"
@@ -48,6 +50,37 @@ Ipv4Address bindAddress(const char* text) {
   return std::strcmp(text, "ANY") == 0 ? kIpv4AnyAddress : ipv4AddressFromText(text);
 }
 
+// The app port could not be opened: the failed step's own log line, then the
+// system's reason, and the status display told whether another program holds
+// the port or what else went wrong. Requires: `code` read right after the
+// failed call, before anything else could change the thread's last error.
+void noteOpenFailure(const char* failedStep, int code, uint16_t port) {
+  const std::string reason = tcpSocketErrorText(code);
+  logMessage("%s", failedStep);
+  logMessage("Orvx Socket: port %u cannot be opened: %s (error %d)", static_cast<unsigned>(port), reason.c_str(), code);
+  AppPortState failed;
+  failed.phase = AppPortPhase::kFailed;
+  failed.addressInUse = isAddressInUseTcpFailure(code);
+  failed.errorText = reason;
+  noteAppPortState(failed);
+}
+
+// "192.168.1.20, 10.0.0.5", or a word that there is none.
+std::string addressListText(const std::vector<std::string>& addresses) {
+  if (addresses.empty()) return "none yet";
+  std::string list;
+  for (const std::string& address : addresses) list += (list.empty() ? "" : ", ") + address;
+  return list;
+}
+
+void noteListening(uint16_t port) {
+  logMessage("Orvx Socket: listening on port %u (this PC's network addresses: %s)", static_cast<unsigned>(port),
+             addressListText(localIpv4Addresses()).c_str());
+  AppPortState listening;
+  listening.phase = AppPortPhase::kListening;
+  noteAppPortState(listening);
+}
+
 // Creates, binds and listens; returns the listening socket, or
 // kInvalidTcpSocket after a failure or a stop that came first. A socket that
 // failed to bind or listen stays open until the stop path closes it.
@@ -56,17 +89,21 @@ TcpSocket openListeningSocket(uint16_t port) {
   std::lock_guard<std::mutex> hold(state.lock);
   if (state.stopRequested) return kInvalidTcpSocket;
   state.socket = createTcpSocket();
+  if (state.socket == kInvalidTcpSocket) {
+    noteOpenFailure("Orvx Socket: creating the listening socket failed", lastTcpSocketError(), port);
+    return kInvalidTcpSocket;
+  }
   if (!bindTcpSocket(state.socket, bindAddress(kBindAddressText), port)) {
-    logMessage("Orvx Socket: bind failed");
-    appPortInUse.store(true);
+    noteOpenFailure("Orvx Socket: bind failed", lastTcpSocketError(), port);
     return kInvalidTcpSocket;
   }
   if (!listenTcpSocket(state.socket, kListenBacklog)) {
-    logMessage("Orvx Socket: listen failed");
+    noteOpenFailure("Orvx Socket: listen failed", lastTcpSocketError(), port);
     return kInvalidTcpSocket;
   }
-  boundPort.store(tcpLocalPort(state.socket));
-  appPortInUse.store(false);
+  const uint16_t bound = tcpLocalPort(state.socket);
+  noteListening(bound);
+  boundPort.store(bound);  // last: callers take a bound port as "listening, and said so"
   listenerRunning.store(true);
   return state.socket;
 }
@@ -93,6 +130,7 @@ void resetListeningState() {
   state.socket = kInvalidTcpSocket;
   state.stopRequested = false;
   boundPort.store(0);
+  noteAppPortState(AppPortState());
 }
 
 // Accept failures that come one after another (no descriptors or memory left,

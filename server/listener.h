@@ -9,13 +9,14 @@
 #include "bridge/shared_state.h"
 
 // The listener thread body: binds `port` and accepts until the listening
-// socket is closed by stopListener, joining serving threads that have ended
-// as it goes; then joins the rest, in start order. Failed accepts are retried
+// socket is closed by stopListener. Whether the port listens, or why it could
+// not be opened, goes to the log and to appPortState for the status display.
+// It joins serving threads that have ended as it goes; then joins the rest, in start order. Failed accepts are retried
 // after a short pause. Requires: run by startListenerThread.
 void runListener(uint16_t port);
 
-// Discards an ended earlier listener thread, sets listenerRunning and starts
-// the listener thread. False (listenerRunning cleared again, nothing logged)
+// Discards an ended earlier listener thread, marks the app port not open yet,
+// sets listenerRunning and starts the listener thread. False (listenerRunning cleared again, nothing logged)
 // when the thread cannot be created. Requires: listenerRunning clear, so an
 // earlier listener has either been stopped or never started.
 bool startListenerThread(uint16_t port = kAppPort);

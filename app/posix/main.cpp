@@ -1,7 +1,7 @@
 // The program on POSIX. In a terminal it shows the status screen, the
-// counterpart of the Windows status window: the status text refreshed every
-// 500 ms in place, until q, Escape or Ctrl-C (or SIGINT, SIGTERM, or the
-// terminal going away). Without a terminal it runs headless until SIGINT or
+// counterpart of the Windows status window: the status text, the address
+// line and the detail lines refreshed every 500 ms in place, until q, Escape
+// or Ctrl-C (or SIGINT, SIGTERM, or the terminal going away). Without a terminal it runs headless until SIGINT or
 // SIGTERM. Either way the bridge is stopped in order and the exit status is 0.
 // --help and --version print and end; a wrong command line ends with status 2.
 #include <algorithm>
@@ -13,6 +13,7 @@
 
 #include "app/address_line.h"
 #include "app/command_line.h"
+#include "app/detail_lines.h"
 #include "app/exit_keys.h"
 #include "app/log_setup.h"
 #include "app/status_screen.h"
@@ -49,9 +50,13 @@ class RawTerminal {
   bool active_;
 };
 
+// One frame with `status` over the address and detail lines as they are now.
+void drawScreen(const std::string& status, AddressLine& addressLine) {
+  writeTerminal(statusScreenFrame(status, addressLine.refresh(appPortState()), {lastAppLine(), logPlaceLine()}));
+}
+
 void reportStatus(AddressLine& addressLine) {
-  writeTerminal(statusScreenFrame(statusText(connectedClientCount.load(), simConnected.load()),
-                                  addressLine.refresh(appPortInUse.load())));
+  drawScreen(statusText(connectedClientCount.load(), simConnected.load()), addressLine);
 }
 
 // Waits for an exit key, a stop request or the terminal's end until `until`;
@@ -73,7 +78,8 @@ int runStatusScreen() {
   RawTerminal terminal;
   if (!terminal.active()) std::fprintf(stderr, "orvxlink: the terminal's mode cannot be changed\n");
   AddressLine addressLine;
-  writeTerminal(statusScreenOpening() + statusScreenFrame("", addressLine.refresh(false)));
+  writeTerminal(statusScreenOpening());
+  drawScreen("", addressLine);
   startBridge();
   Clock::time_point nextRefresh = Clock::now() + kRefreshPeriod;
   while (!exitRequestedBefore(nextRefresh)) {

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "app/detail_lines.h"
 #include "app/status_text.h"
 #include "app/win32/resource.h"
 #include "bridge/bridge.h"
@@ -13,8 +14,21 @@ namespace {
 constexpr UINT_PTR kStatusTimer = 0;
 constexpr UINT kStatusPeriodMs = 500;
 
-// The status texts are ASCII; the window wants wide text.
-std::wstring wideText(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+// The lines are UTF-8 (the system's error texts come so); a text that is not
+// (a path in the ANSI code page) is taken in that code page.
+std::wstring wideText(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  UINT codePage = CP_UTF8;
+  int size = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+  if (size <= 0) {
+    codePage = CP_ACP;
+    size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+  }
+  std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], size);
+  return wide;
+}
 
 }  // namespace
 
@@ -76,7 +90,7 @@ INT_PTR COrvxlinkDlg::handleMessage(UINT message, WPARAM wParam, LPARAM) {
 BOOL COrvxlinkDlg::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  reportAddresses();  // at once: the user may be typing it into the tablet before the first refresh
+  reportReadiness();  // at once: the user may be typing the address into the tablet before the first refresh
   timerId_ = SetTimer(window_, kStatusTimer, kStatusPeriodMs, nullptr);
   try {
     startBridge();
@@ -111,10 +125,11 @@ bool COrvxlinkDlg::OnPaint() {
 void COrvxlinkDlg::reportStatus() {
   const std::string text = statusText(connectedClientCount.load(), simConnected.load());
   SetDlgItemTextW(window_, IDC_STATUS, wideText(text).c_str());
-  reportAddresses();
+  reportReadiness();
 }
 
-void COrvxlinkDlg::reportAddresses() {
-  const std::string text = addressLine_.refresh(appPortInUse.load());
-  SetDlgItemTextW(window_, IDC_ADDRESSES, wideText(text).c_str());
+void COrvxlinkDlg::reportReadiness() {
+  SetDlgItemTextW(window_, IDC_ADDRESSES, wideText(addressLine_.refresh(appPortState())).c_str());
+  SetDlgItemTextW(window_, IDC_LAST_APP, wideText(lastAppLine()).c_str());
+  SetDlgItemTextW(window_, IDC_LOG_PLACE, wideText(logPlaceLine()).c_str());
 }

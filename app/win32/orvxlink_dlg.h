@@ -1,8 +1,8 @@
 // The status dialog (template 102): shows every 500 ms how many apps are
-// connected and whether the simulator link is up, below it where apps
-// connect, and an "Exit" button. It
-// starts the bridge when it is initialised and stops it when it is
-// destroyed. Created on the stack of the application's start-up; everything
+// connected and whether the simulator link is up; below it whether and where
+// apps connect, the last app that connected and where the log goes; and an
+// "Exit" button. It starts the bridge when it is initialised and stops it
+// when it is destroyed. Created on the stack of the application's start-up; everything
 // here runs on the UI thread.
 #pragma once
 
@@ -36,7 +36,7 @@ class COrvxlinkDlg {
   HICON OnQueryDragIcon() const { return m_hIcon; }
   void OnTimer() { reportStatus(); }
   void reportStatus();
-  void reportAddresses();
+  void reportReadiness();  // the address line, the last app and the log place
 
   HINSTANCE instance_;
   HICON m_hIcon;

@@ -12,3 +12,11 @@ std::string localTimeAsctime() {
   if (!result.empty() && result.back() == '\n') result.pop_back();
   return result;
 }
+
+std::string localClockTime(std::time_t moment) {
+  tm local{};
+  localtime_r(&moment, &local);
+  char text[16] = {};
+  std::strftime(text, sizeof text, "%H:%M:%S", &local);
+  return text;
+}

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/last_error.h"
+
 namespace {
 
 int descriptor(TcpSocket socket) { return static_cast<int>(socket); }
@@ -154,3 +156,10 @@ bool isConnectionGoneTcpFailure(int code) {
 }
 
 bool isTemporaryTcpFailure(int code) { return code == EAGAIN || code == EWOULDBLOCK || code == EINTR; }
+
+bool isAddressInUseTcpFailure(int code) { return code == EADDRINUSE; }
+
+std::string tcpSocketErrorText(int code) {
+  const std::string text = systemErrorText(code);
+  return text.empty() ? "socket error " + std::to_string(code) : text;
+}

@@ -23,7 +23,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 }  // namespace
 
 ChildProgramLaunch::ChildProgramLaunch(const TestProcessOptions& options)
-    : program_(options.program), folder_(options.workingFolder) {
+    : program_(options.program), folder_(options.workingFolder), restriction_(options.restriction) {
   arguments_.push_back(options.program);
   arguments_.insert(arguments_.end(), options.arguments.begin(), options.arguments.end());
   for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -37,7 +37,7 @@ ChildProgramLaunch::ChildProgramLaunch(const TestProcessOptions& options)
 }
 
 void ChildProgramLaunch::execute() const {
-  if (folder_.empty() || chdir(folder_.c_str()) == 0) {
+  if ((folder_.empty() || chdir(folder_.c_str()) == 0) && restriction_.apply()) {
     execve(program_.c_str(), argumentPointers_.data(), environmentPointers_.data());
   }
   _exit(127);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/test_child_restriction.h"
 #include "platform/test_process.h"
 
 class ChildProgramLaunch {
@@ -17,13 +18,15 @@ class ChildProgramLaunch {
   explicit ChildProgramLaunch(const TestProcessOptions& options);
   ChildProgramLaunch(const ChildProgramLaunch&) = delete;  // holds pointers into itself
   ChildProgramLaunch& operator=(const ChildProgramLaunch&) = delete;
-  // In the forked child: enters the folder and runs the program with the
-  // prepared environment; exits with status 127 if that fails.
+  // In the forked child: enters the folder, takes on the restriction and
+  // runs the program with the prepared environment; exits with status 127 if
+  // any of that fails.
   [[noreturn]] void execute() const;
 
  private:
   std::string program_;
   std::string folder_;
+  ChildRestriction restriction_;
   std::vector<std::string> arguments_;
   std::vector<std::string> environment_;
   std::vector<char*> argumentPointers_;

@@ -99,7 +99,7 @@ bool nextStatusView(StatusDisplay* display, std::string* text, unsigned timeoutM
   return true;
 }
 
-bool addressLineView(StatusDisplay* display, std::string* text, unsigned timeoutMs) {
+bool statusLineView(StatusDisplay* display, StatusLine, std::string* text, unsigned timeoutMs) {
   return nextStatusView(display, text, timeoutMs);
 }
 

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/last_error.h"
+
 namespace {
 
 SOCKET handle(TcpSocket socket) { return static_cast<SOCKET>(socket); }
@@ -152,3 +154,12 @@ bool isConnectionGoneTcpFailure(int code) {
 }
 
 bool isTemporaryTcpFailure(int code) { return code == WSATRY_AGAIN; }
+
+bool isAddressInUseTcpFailure(int code) { return code == WSAEADDRINUSE; }
+
+std::string tcpSocketErrorText(int code) {
+  // Winsock's codes are system error codes; the system message table has
+  // their text.
+  const std::string text = systemErrorText(code);
+  return text.empty() ? "socket error " + std::to_string(code) : text;
+}

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/test_child_restriction.h"
+
 namespace {
 
 std::wstring wideText(const std::string& text) {
@@ -11,15 +13,6 @@ std::wstring wideText(const std::string& text) {
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
-}
-
-// The full Windows form of a path (under Wine also of a POSIX path such as
-// the build folder that ctest names).
-std::wstring fullPath(const std::string& path) {
-  const std::wstring wide = wideText(path);
-  wchar_t buffer[MAX_PATH * 2];
-  const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH * 2, buffer, nullptr);
-  return length > 0 && length < MAX_PATH * 2 ? std::wstring(buffer, length) : wide;
 }
 
 std::wstring commandLine(const TestProcessOptions& options) {
@@ -61,8 +54,18 @@ class AddedEnvironment {
 
 }  // namespace
 
-bool createChildProgram(const TestProcessOptions& options, HANDLE input, HANDLE output, bool useStandardHandles,
+std::wstring fullPath(const std::string& path) {
+  const std::wstring wide = wideText(path);
+  wchar_t buffer[MAX_PATH * 2];
+  const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH * 2, buffer, nullptr);
+  return length > 0 && length < MAX_PATH * 2 ? std::wstring(buffer, length) : wide;
+}
+
+bool createChildProgram(const TestProcessOptions& requested, HANDLE input, HANDLE output, bool useStandardHandles,
                         PROCESS_INFORMATION* info, std::string* error) {
+  TestProcessOptions launch;
+  if (!restrictedLaunch(requested, &launch, error)) return false;
+  const TestProcessOptions& options = launch;
   const AddedEnvironment environment(options.environment);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

@@ -9,6 +9,10 @@
 
 #include "platform/test_process.h"
 
+// The full Windows form of a path, from UTF-8 (under Wine also of a POSIX
+// path such as the build folder that ctest names).
+std::wstring fullPath(const std::string& path);
+
 // Creates the process. With useStandardHandles its standard input and output
 // are the given inheritable handles and its standard error is the test's;
 // otherwise it gets none (a windowed program). The caller closes the handles

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kStatusControlId = 1000;
 constexpr int kAddressControlId = 1001;
+constexpr int kLastAppControlId = 1002;
+constexpr int kLogPlaceControlId = 1003;
 constexpr unsigned kMessageTimeoutMs = 2000;
 
 struct DialogSearch {
@@ -180,8 +182,11 @@ bool nextStatusView(StatusDisplay* display, std::string* text, unsigned) {
   return readControl(display->dialog, kStatusControlId, text);
 }
 
-bool addressLineView(StatusDisplay* display, std::string* text, unsigned) {
-  return readControl(display->dialog, kAddressControlId, text);
+bool statusLineView(StatusDisplay* display, StatusLine line, std::string* text, unsigned) {
+  const int control = line == StatusLine::kAddress   ? kAddressControlId
+                      : line == StatusLine::kLastApp ? kLastAppControlId
+                                                     : kLogPlaceControlId;
+  return readControl(display->dialog, control, text);
 }
 
 bool makeExitGesture(StatusDisplay* display, ExitGesture gesture) {

@@ -16,13 +16,13 @@
 #include <thread>
 
 #include "app/address_line.h"
-#include "platform/network_addresses.h"
-
 #include "bridge/shared_state.h"
+#include "platform/network_addresses.h"
 #include "platform/socket_library.h"
 #include "platform/tcp_socket.h"
 #include "platform/test_status_display.h"
 #include "platform/test_tcp_reset.h"
+#include "server/app_protocol.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/png_file.h"
 
@@ -98,10 +98,17 @@ TcpSocket connectApp(unsigned timeoutMs) {
   return kInvalidTcpSocket;
 }
 
-// True when the program closed the app's connection within the time.
+// True when the program closed the app's connection within the time; what
+// it sent before (replies to the app's commands) is read past.
 bool appSeesClose(TcpSocket app, unsigned timeoutMs) {
-  char byte;
-  return waitTcpReadable(app, static_cast<int>(timeoutMs)) && receiveFromTcpSocket(app, &byte, 1) <= 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  char buffer[4096];
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !waitTcpReadable(app, static_cast<int>(left.count()))) return false;
+    if (receiveFromTcpSocket(app, buffer, sizeof buffer) <= 0) return true;
+  }
 }
 
 // Saves the window's picture beside the tests for the documentation, and
@@ -168,14 +175,34 @@ void exitProgram(StatusDisplay* display) {
   EXPECT_EQ(status, 0);
 }
 
-// The address line once it holds `wanted`, or the last one seen.
-std::string waitForAddressLine(StatusDisplay* display, const std::string& wanted) {
+// The line once it holds `wanted`, or the last view seen.
+std::string waitForStatusLine(StatusDisplay* display, StatusLine line, const std::string& wanted) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStatusMs);
   std::string shown;
   while (std::chrono::steady_clock::now() < deadline && shown.find(wanted) == std::string::npos) {
-    addressLineView(display, &shown, 200);
+    statusLineView(display, line, &shown, 200);
   }
   return shown;
+}
+
+std::string waitForAddressLine(StatusDisplay* display, const std::string& wanted) {
+  return waitForStatusLine(display, StatusLine::kAddress, wanted);
+}
+
+AppPortState appPortIn(AppPortPhase phase, bool addressInUse = false) {
+  AppPortState state;
+  state.phase = phase;
+  state.addressInUse = addressInUse;
+  return state;
+}
+
+// "hh:mm:ss" on a 24-hour clock.
+bool isClockTime(const std::string& text) {
+  if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
+  for (size_t i : {0u, 1u, 3u, 4u, 6u, 7u}) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return text.substr(0, 2) < "24" && text[3] < '6' && text[6] < '6';
 }
 
 class StatusDisplayTest : public ::testing::Test {
@@ -248,6 +275,9 @@ TEST_F(StatusDisplayTest, ExitEscapeAndCloseEachStopTheProgramWithStatusZero) {
   }
 }
 
+// With the simulator delivering data the port listens: the address line
+// tells the user to connect, and once an app has sent its first command the
+// line below names it with the time it came.
 TEST_F(StatusDisplayTest, ShowsTheConnectedAppAndSimulatorAndExitClosesTheAppBeforeEnding) {
   ProcessHandle simulator = startSimulatorFor(folder_);
   ASSERT_NE(simulator, nullptr);
@@ -257,6 +287,20 @@ TEST_F(StatusDisplayTest, ShowsTheConnectedAppAndSimulatorAndExitClosesTheAppBef
   const AppConnection app(connectApp(kStatusMs));
   ASSERT_NE(app.socket(), kInvalidTcpSocket) << "the program never accepted an app";
   EXPECT_THAT(waitForStatus(display.get(), kConnectedStatus, kStatusMs), HasSubstr(kConnectedStatus));
+  const std::vector<std::string> addresses = localIpv4Addresses();
+  if (!addresses.empty()) {
+    const std::string listening = addressLineText(appPortIn(AppPortPhase::kListening), addresses, kAppPort);
+    EXPECT_THAT(waitForAddressLine(display.get(), listening), HasSubstr(listening));
+  }
+  EXPECT_THAT(waitForStatusLine(display.get(), StatusLine::kLastApp, "No app has connected yet."),
+              HasSubstr("No app has connected yet."))
+      << "an app that has sent nothing is not named yet";
+  ASSERT_EQ(sendOnTcpSocket(app.socket(), kRequestFlightData, kCommandFrameSize), static_cast<long>(kCommandFrameSize));
+  const std::string named = "Last app: 127.0.0.1:" + std::to_string(tcpLocalPort(app.socket())) + ", connected at ";
+  const std::string lastApp = waitForStatusLine(display.get(), StatusLine::kLastApp, named);
+  const size_t at = lastApp.find(named);
+  ASSERT_NE(at, std::string::npos) << lastApp;
+  EXPECT_TRUE(isClockTime(lastApp.substr(at + named.size(), 8))) << lastApp;
   saveWindowPicture(display.get());
 
   ASSERT_TRUE(makeExitGesture(display.get(), ExitGesture::kExitButton));
@@ -268,17 +312,20 @@ TEST_F(StatusDisplayTest, ShowsTheConnectedAppAndSimulatorAndExitClosesTheAppBef
   stopSimulator(simulator.get());
 }
 
-// Below the status, the window (and the screen) says where apps connect: the
-// machine's own addresses that are up and the app port, or that there is no
-// address. The addresses themselves are checked against the system in
-// tests/platform; this checks that the display shows the line.
-TEST_F(StatusDisplayTest, ShowsWhereAppsConnectBelowTheStatus) {
+// Before the simulator's first data no socket listens: the address line says
+// where apps will connect and that they can once a flight is loaded, and no
+// app has connected yet. The addresses themselves are checked against the
+// system in tests/platform; this checks that the display shows the line.
+TEST_F(StatusDisplayTest, BeforeTheFirstDataAppsAreToldToWaitForAFlight) {
+  const std::vector<std::string> addresses = localIpv4Addresses();
+  if (addresses.empty()) GTEST_SKIP() << "this machine has no network address; the no-address test covers it";
   DisplayHandle display = openProgram(folder_);
   ASSERT_NE(display, nullptr);
-  const std::string expected = addressLineText(localIpv4Addresses(), 5193, false);
-  const std::string shown = waitForAddressLine(display.get(), expected);
-  EXPECT_THAT(shown, HasSubstr(expected));
-  EXPECT_THAT(shown, HasSubstr("5193"));
+  const std::string expected = addressLineText(appPortIn(AppPortPhase::kNotOpen), addresses, kAppPort);
+  EXPECT_THAT(expected, HasSubstr("once the simulator sends its first data"));
+  EXPECT_THAT(waitForAddressLine(display.get(), expected), HasSubstr(expected));
+  EXPECT_THAT(waitForStatusLine(display.get(), StatusLine::kLastApp, "No app has connected yet."),
+              HasSubstr("No app has connected yet."));
   EXPECT_THAT(waitForStatus(display.get(), kWaitingStatus, kStatusMs), HasSubstr(kWaitingStatus))
       << "the status control keeps its own text";
   exitProgram(display.get());
@@ -296,13 +343,59 @@ TEST_F(StatusDisplayTest, AddressLineSaysSoWhenTheAppPortIsTaken) {
   DisplayHandle display = openProgram(folder_);
   ASSERT_NE(display, nullptr);
 
-  const std::string expected = addressLineText({}, kAppPort, true);
+  const std::string expected = addressLineText(appPortIn(AppPortPhase::kFailed, true), {}, kAppPort);
   EXPECT_THAT(waitForAddressLine(display.get(), expected), HasSubstr(expected));
   EXPECT_THAT(waitForStatus(display.get(), "FS2020 connected", kStatusMs), HasSubstr("0 client(s) connected."));
 
   exitProgram(display.get());
   closeTcpSocket(taken);
   stopSimulator(simulator.get());
+}
+
+// Any other failure to open the port is not blamed on another program: the
+// line gives the system's own reason. The bind is refused with access denied:
+// by a system-call filter where there is one (as a security policy would),
+// else by the port held for exclusive use (as Windows answers it).
+TEST_F(StatusDisplayTest, AnyOtherFailureToOpenThePortShowsTheSystemsReason) {
+  TestProcessOptions program = programInFolder(folder_);
+  TcpSocket held = kInvalidTcpSocket;
+  if (testRestrictionAvailable(TestRestriction::kBindDenied)) {
+    program.restriction = TestRestriction::kBindDenied;
+  } else if ((held = holdTcpPortExclusively(kAppPort)) == kInvalidTcpSocket) {
+    GTEST_SKIP() << "binds cannot be refused here";
+  }
+  ProcessHandle simulator = startSimulatorFor(folder_);
+  ASSERT_NE(simulator, nullptr);
+  std::string error;
+  DisplayHandle display(openStatusDisplay(program, kStartMs, &error));
+  ASSERT_NE(display, nullptr) << error;
+
+  const std::string failed = "Apps cannot connect: port 5193 could not be opened: ";
+  const std::string shown = waitForAddressLine(display.get(), failed);
+  ASSERT_THAT(shown, HasSubstr(failed));
+  EXPECT_THAT(shown, Not(HasSubstr("in use by another program")));
+  EXPECT_THAT(shown, ::testing::ContainsRegex(failed + "\\w")) << "the reason is missing";
+  EXPECT_THAT(waitForStatus(display.get(), "FS2020 connected", kStatusMs), HasSubstr("FS2020 connected"))
+      << "the simulator side goes on";
+
+  exitProgram(display.get());
+  if (held != kInvalidTcpSocket) closeTcpSocket(held);
+  stopSimulator(simulator.get());
+}
+
+// A PC with no network address (only a loopback, and that down): the line
+// says so rather than naming an address no tablet can reach.
+TEST_F(StatusDisplayTest, WithoutANetworkAddressTheAddressLineSaysSo) {
+  if (!testRestrictionAvailable(TestRestriction::kNoNetworkAddress)) GTEST_SKIP() << "no empty network here";
+  TestProcessOptions program = programInFolder(folder_);
+  program.restriction = TestRestriction::kNoNetworkAddress;
+  std::string error;
+  DisplayHandle display(openStatusDisplay(program, kStartMs, &error));
+  ASSERT_NE(display, nullptr) << error;
+  const std::string expected = addressLineText(appPortIn(AppPortPhase::kNotOpen), {}, kAppPort);
+  EXPECT_THAT(expected, HasSubstr("No network address"));
+  EXPECT_THAT(waitForAddressLine(display.get(), expected), HasSubstr(expected));
+  exitProgram(display.get());
 }
 
 // --log writes the diagnostic log into the working folder, a line per event
@@ -322,6 +415,15 @@ TEST_F(StatusDisplayTest, LogSwitchWritesTheLogFileOnlyWhenGiven) {
       const AppConnection app(connectApp(kStatusMs));
       ASSERT_NE(app.socket(), kInvalidTcpSocket) << "the program never accepted an app";
       ASSERT_THAT(waitForStatus(display.get(), kConnectedStatus, kStatusMs), HasSubstr(kConnectedStatus));
+      // The window says where the log goes while there is one.
+      std::string logPlace;
+      if (withLog) {
+        EXPECT_THAT(waitForStatusLine(display.get(), StatusLine::kLogPlace, "Log: "),
+                    ::testing::ContainsRegex("Log: .*Orvxlink\\.log"));
+      } else {
+        ASSERT_TRUE(statusLineView(display.get(), StatusLine::kLogPlace, &logPlace, kStatusMs));
+        EXPECT_THAT(logPlace, Not(HasSubstr("Log: ")));
+      }
     }
     exitProgram(display.get());
     stopSimulator(simulator.get());
@@ -341,6 +443,8 @@ TEST_F(StatusDisplayTest, LogSwitchWritesTheLogFileOnlyWhenGiven) {
     EXPECT_THAT(messages, ::testing::Contains("SimConnect Connected"));
     EXPECT_THAT(messages, ::testing::Contains("Create SocketServe thread OK!"));
     EXPECT_THAT(messages, ::testing::Contains("Orvx Socket: successfully created client serving thread"));
+    EXPECT_THAT(messages, ::testing::Contains(::testing::StartsWith(
+                              "Orvx Socket: listening on port 5193 (this PC's network addresses: ")));
   }
 }
 

@@ -106,29 +106,53 @@ TEST_F(ListenerTest, SamePortBindsAgainRightAfterAStopThatClosedApps) {
   again.sync();
 }
 
-TEST(ListenerPortTest, PortAlreadyTakenLogsBindFailedAndStopStillCompletes) {
+// The listener tells the log and the status display that it listens, and on
+// which port and addresses.
+TEST(ListenerPortTest, ListeningIsLoggedWithItsPortAndShownToTheDisplay) {
+  startSocketLibrary();
+  LogCapture log;
+  ASSERT_TRUE(startListenerThread(0));
+  ASSERT_TRUE(waitUntil([] { return listenerBoundPort() != 0; })) << "the listener never listened";
+  const std::string port = std::to_string(listenerBoundPort());
+  EXPECT_EQ(log.countLines("Orvx Socket: listening on port " + port + " (this PC's network addresses: "), 1u);
+  EXPECT_EQ(appPortState().phase, AppPortPhase::kListening);
+  stopListener();
+  stopSocketLibrary();
+}
+
+// A port another program holds: the log keeps its own line and adds the
+// system's reason after it; the display learns that it is the address in use,
+// not some other failure, and the next listener that binds clears that.
+TEST(ListenerPortTest, PortAlreadyTakenLogsBindFailedWithTheReasonAndStopStillCompletes) {
   startSocketLibrary();
   LogCapture log;
   const TcpSocket taken = createTcpSocket();
   ASSERT_TRUE(bindTcpSocket(taken, kIpv4AnyAddress, 0));
   ASSERT_TRUE(listenTcpSocket(taken, 1));
+  const uint16_t takenPort = tcpLocalPort(taken);
 
-  ASSERT_TRUE(startListenerThread(tcpLocalPort(taken)));
-  EXPECT_TRUE(waitUntil([&] { return log.countLines("Orvx Socket: bind failed") == 1; }))
+  ASSERT_TRUE(startListenerThread(takenPort));
+  ASSERT_TRUE(waitUntil([&] { return log.countLines("Orvx Socket: bind failed") == 1; }))
       << "the bind failure was never logged";
   EXPECT_EQ(listenerBoundPort(), 0);
   EXPECT_TRUE(listenerRunning.load()) << "the flag stays set, so the listener is not started again";
-  EXPECT_TRUE(appPortInUse.load()) << "the status display must learn that apps cannot connect";
+  const AppPortState state = appPortState();
+  EXPECT_EQ(state.phase, AppPortPhase::kFailed);
+  EXPECT_TRUE(state.addressInUse) << "the status display must learn that another program holds the port";
+  EXPECT_FALSE(state.errorText.empty());
+  EXPECT_EQ(log.messageAfter("Orvx Socket: bind failed")
+                .find("Orvx Socket: port " + std::to_string(takenPort) + " cannot be opened: " + state.errorText +
+                      " (error "),
+            0u);
 
   auto stopped = std::async(std::launch::async, stopListener);
   EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the stop never completed";
   EXPECT_FALSE(listenerRunning.load());
   closeTcpSocket(taken);
 
-  // The next listener that binds clears it again.
   ASSERT_TRUE(startListenerThread(0));
   EXPECT_TRUE(waitUntil([] { return listenerBoundPort() != 0; })) << "the listener never listened";
-  EXPECT_FALSE(appPortInUse.load());
+  EXPECT_EQ(appPortState().phase, AppPortPhase::kListening);
   stopListener();
   stopSocketLibrary();
 }

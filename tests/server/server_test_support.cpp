@@ -61,6 +61,19 @@ LogCapture::~LogCapture() {
   fs::remove_all(folder_, ignored);
 }
 
+std::string LogCapture::messageAfter(const std::string& text) const {
+  std::ifstream file(folder_ / logFilePath);
+  bool found = false;
+  for (std::string line; std::getline(file, line);) {
+    if (found) {
+      const size_t separator = line.find("-->");
+      return separator == std::string::npos ? line : line.substr(separator + 3);
+    }
+    found = line.find(text) != std::string::npos;
+  }
+  return std::string();
+}
+
 size_t LogCapture::countLines(const std::string& text) const {
   std::ifstream file(folder_ / logFilePath);
   size_t count = 0;

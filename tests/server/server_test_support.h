@@ -40,6 +40,9 @@ class LogCapture {
   ~LogCapture();
   // Lines of Orvxlink.log that contain `text`.
   size_t countLines(const std::string& text) const;
+  // The message of the line after the first that contains `text` (its time
+  // stamp cut off); empty when there is none.
+  std::string messageAfter(const std::string& text) const;
 
  private:
   std::filesystem::path previous_;
