@@ -96,11 +96,11 @@ std::string checkPageHtml(const CheckPageStatus& s) {
       "</title>\n<style>body{font-family:sans-serif;margin:1em}th{text-align:left;padding-right:1em}"
       "</style></head><body>\n<h1>" +
       title + "</h1>\n<p>This device reaches Orvxlink: apps on it can connect to this address, port 5193.</p>\n";
-  if (!s.note.empty()) page += "<p class=\"note\">" + htmlEscaped(s.note) + "</p>\n";
   page += "<table>\n";
   page += htmlRow("Simulator", simulatorText(s));
   page += htmlRow("Apps connected now", std::to_string(s.appsConnected));
   page += htmlRow("Aircraft", s.aircraftTitle.empty() ? "not known yet" : htmlEscaped(s.aircraftTitle));
+  if (!s.note.empty()) page += htmlRow("Aircraft files", htmlEscaped(s.note));
   page += htmlRow("Latitude", formatted("%.5f&deg;", s.latitudeDeg));
   page += htmlRow("Longitude", formatted("%.5f&deg;", s.longitudeDeg));
   page += htmlRow("Altitude", formatted("%.0f ft", s.altitudeFt));

@@ -182,14 +182,14 @@ TEST(CheckPage, HtmlShowsTheStateEscapedAndRefreshesItself) {
                                "271&deg;", "124 kt", ">8765<", ">59.9<", "192.168.1.31:50112"}) {
     EXPECT_NE(html.find(expected), std::string::npos) << expected;
   }
-  EXPECT_EQ(html.find("class=\"note\""), std::string::npos) << "an empty note shows nothing";
+  EXPECT_EQ(html.find("Aircraft files"), std::string::npos) << "an empty note shows nothing";
 
   s.simConnected = false;
   s.aircraftTitle.clear();
   s.note = "<b>aircraft files</b> & more";
   html = checkPageHtml(s);
   for (const char* expected :
-       {"waiting for the simulator", "not known yet", "&lt;b&gt;aircraft files&lt;/b&gt; &amp; more"}) {
+       {"waiting for the simulator", "not known yet", "<th>Aircraft files</th><td>&lt;b&gt;aircraft files&lt;/b&gt; &amp; more"}) {
     EXPECT_NE(html.find(expected), std::string::npos) << expected;
   }
 }
