@@ -105,6 +105,22 @@ TEST_F(AppFaultTest, AppsThatDoNotReadShareOneCopyOfTheFmcData) {
   EXPECT_EQ(reply[4 + kFmcSize], 7);
 }
 
+// An app that reads nothing of a large reply but has sent its next command:
+// the send waiting for room must sleep until there is room, not wake for the
+// command's bytes and spin.
+TEST_F(AppFaultTest, ASendWaitingForRoomSleepsWhileTheAppsNextCommandWaits) {
+  storeFmcData(port(), 4 * 1024 * 1024);
+  RawApp stalled(port(), kTinyReceiveBuffer);
+  stalled.send(commandFrame(kRequestFmcData) + commandFrame(kPeekFmcData));
+  ASSERT_TRUE(stalled.replyWaiting()) << "the reply never began";
+  std::this_thread::sleep_for(milliseconds(200));  // the buffers fill and the send waits
+  const double cpuBefore = currentProcessUsage().cpuSeconds;
+  std::this_thread::sleep_for(seconds(2));  // the window whose CPU time is measured
+  const double cpuSpent = currentProcessUsage().cpuSeconds - cpuBefore;
+  RecordProperty("cpuSecondsWhileASendWaits", std::to_string(cpuSpent));
+  EXPECT_LT(cpuSpent, 0.3) << "a send waiting for room used " << cpuSpent << " s of CPU in 2 s";
+}
+
 TEST_F(AppFaultTest, AnUploadWhoseMemoryCannotBeHadEndsOnlyItsConnection) {
   RawApp bystander(port());
   bystander.sync();
