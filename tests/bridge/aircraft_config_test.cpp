@@ -103,15 +103,21 @@ TEST_F(AircraftConfigTest, TableStaysWithoutAUsablePathOrFile) {
   const FlapDetentTable previous = angles({0, 5, 15});
   ASSERT_TRUE(loadFlapDetentTable(previous));
 
-  // No backslash: nothing is opened, not even an aircraft.cfg in the working folder.
+  // No backslash: nothing is opened, not even an aircraft.cfg in the working
+  // folder or in a folder of the path's name.
   const fs::path workingFolder = fs::current_path();
   fs::current_path(folder_);
   writeFile("aircraft.cfg", "[FLAPS.0]\ntype=1\nflaps-position.0=1\n");
-  aircraftFilePath = "aircraft.cfg";
-  readAircraftConfig();
+  fs::create_directories("Jet");
+  writeFile(fs::path("Jet") / "aircraft.cfg", "[FLAPS.0]\ntype=1\nflaps-position.0=2\n");
+  for (const char* path : {"aircraft.cfg", "Jet"}) {
+    aircraftFilePath = path;
+    readAircraftConfig();
+    EXPECT_EQ(flapDetentTable(), previous) << path;
+  }
   fs::current_path(workingFolder);
-  EXPECT_EQ(flapDetentTable(), previous);
   fs::remove(folder_ / "aircraft.cfg");
+  fs::remove_all(folder_ / "Jet");
 
   aircraftFilePath.clear();
   readAircraftConfig();
