@@ -68,6 +68,9 @@ TEST_F(AircraftConfigTest, LineRules) {
       {"above 90, index above 19, below 0",
        header + "flaps-position.1 = 95\nflaps-position.25 = 5\nflaps-position.3 = -5\nflaps-position.0 = 90\n",
        angles({90})},
+      {"the bounds: 0 and 90 kept, a hundredth beyond either not",
+       header + "flaps-position.0 = 0\nflaps-position.1 = 90.01\nflaps-position.2 = -0.01\nflaps-position.3 = 90\n",
+       angles({0, -1, -1, 90})},
       {"comments: // cuts, a comma cuts, a semicolon fails",
        header + "flaps-position.1 = 10 // note\nflaps-position.2 = 10, 180 ; note\nflaps-position.3 = 10 ; note\n",
        angles({-1, 10, 10})},
@@ -100,15 +103,21 @@ TEST_F(AircraftConfigTest, TableStaysWithoutAUsablePathOrFile) {
   const FlapDetentTable previous = angles({0, 5, 15});
   ASSERT_TRUE(loadFlapDetentTable(previous));
 
-  // No backslash: nothing is opened, not even an aircraft.cfg in the working folder.
+  // No backslash: nothing is opened, not even an aircraft.cfg in the working
+  // folder or in a folder of the path's name.
   const fs::path workingFolder = fs::current_path();
   fs::current_path(folder_);
   writeFile("aircraft.cfg", "[FLAPS.0]\ntype=1\nflaps-position.0=1\n");
-  aircraftFilePath = "aircraft.cfg";
-  readAircraftConfig();
+  fs::create_directories("Jet");
+  writeFile(fs::path("Jet") / "aircraft.cfg", "[FLAPS.0]\ntype=1\nflaps-position.0=2\n");
+  for (const char* path : {"aircraft.cfg", "Jet"}) {
+    aircraftFilePath = path;
+    readAircraftConfig();
+    EXPECT_EQ(flapDetentTable(), previous) << path;
+  }
   fs::current_path(workingFolder);
-  EXPECT_EQ(flapDetentTable(), previous);
   fs::remove(folder_ / "aircraft.cfg");
+  fs::remove_all(folder_ / "Jet");
 
   aircraftFilePath.clear();
   readAircraftConfig();

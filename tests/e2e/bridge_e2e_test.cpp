@@ -3,6 +3,7 @@
 // with apps kept, aircraft changes, hostile simulator input and shutdown.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,9 @@
 #include "bridge/aircraft_packages.h"
 #include "bridge/shared_state.h"
 #include "bridge/sim_catalogue.h"
+#include "platform/clock.h"
 #include "platform/known_folders.h"
+#include "platform/test_listener.h"
 #include "simlink/wire.h"
 #include "tests/bridge/catalogue_reference.h"
 #include "tests/e2e/bridge_fixture.h"
@@ -315,6 +318,33 @@ TEST_F(Transport, WithoutConfigurationTheDefaultPipeIsFound) {
   ASSERT_TRUE(app);
   recordAfterBuild(*app, 0);
   EXPECT_EQ(emulator_->snapshot().aircraftName, "orvx_jet");
+}
+
+// While the simulator is away the bridge tries again every 100 ms. Here the
+// simulator takes each link, drops it at once and stays away for a moment
+// longer than the close takes, so every new link needs an open that failed
+// first: about ten links in 4 s with 100 ms between attempts, at most two
+// with 2 s.
+TEST_F(Transport, AnAbsentSimulatorIsTriedAgainEveryTenthOfASecond) {
+  const std::string pipeName = "orvx-retry-" + std::filesystem::path(scratch_).filename().string();
+  std::ofstream("SimConnect.cfg") << "[SimConnect]\nProtocol=Pipe\nAddress=.\nPort=" << pipeName << "\n";
+  startBridgeHere();
+  int links = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    TestListener* simulator = listenLocalPipe("\\\\.\\pipe\\" + pipeName);
+    ASSERT_NE(simulator, nullptr);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+    TestConnection* link = acceptTestConnection(simulator, static_cast<uint32_t>(left));
+    closeTestListener(simulator);
+    if (link != nullptr) {
+      ++links;
+      closeTestConnection(link);
+    }
+    sleepMilliseconds(300);
+  }
+  RecordProperty("linksIn4Seconds", links);
+  EXPECT_GE(links, 4) << "the bridge waited too long between attempts to open";
 }
 
 class Shutdown : public BridgeEndToEnd {};

@@ -14,6 +14,7 @@
 #include "server/shared_data_store.h"
 #include "server_test_support.h"
 #include "tools/client/client_tool.h"
+#include "tools/client/upload_file.h"
 
 namespace {
 
@@ -28,6 +29,28 @@ class AppClientToolTest : public ServerTest {
   std::ostringstream out_;
   std::ostringstream err_;
 };
+
+// A file is taken up to exactly the largest upload, and refused one byte past
+// it or when empty, before anything is sent.
+TEST(UploadFileTest, FilesUpToTheLimitAreTakenAndNoneBeyondIt) {
+  struct Case {
+    size_t size;
+    bool taken;
+  };
+  const Case cases[] = {{7, true}, {8, true}, {9, false}, {0, false}};
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() /
+      ("orvxlink-upload-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size) + " bytes");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(c.size, 'F');
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_EQ(readUploadFile(file.string(), 8, bytes, error), c.taken) << error;
+    EXPECT_EQ(bytes.size(), c.taken ? c.size : 0u);
+  }
+  std::filesystem::remove(file);
+}
 
 TEST_F(AppClientToolTest, SetUploadsTheSettingsRecordTheOptionsDescribe) {
   ASSERT_EQ(run({"set", "--ap-master", "on", "--fd", "off", "--alt", "12000", "--vs", "-1500", "--target-speed", "0.78",

@@ -110,6 +110,22 @@ TEST_F(AppFaultTest, AppsThatDoNotReadShareOneCopyOfTheFmcData) {
   EXPECT_EQ(reply[4 + kFmcSize], 7);
 }
 
+// An app that reads nothing of a large reply but has sent its next command:
+// the send waiting for room must sleep until there is room, not wake for the
+// command's bytes and spin.
+TEST_F(AppFaultTest, ASendWaitingForRoomSleepsWhileTheAppsNextCommandWaits) {
+  storeFmcData(port(), 4 * 1024 * 1024);
+  RawApp stalled(port(), kTinyReceiveBuffer);
+  stalled.send(commandFrame(kRequestFmcData) + commandFrame(kPeekFmcData));
+  ASSERT_TRUE(stalled.replyWaiting()) << "the reply never began";
+  std::this_thread::sleep_for(milliseconds(200));  // the buffers fill and the send waits
+  const double cpuBefore = currentProcessUsage().cpuSeconds;
+  std::this_thread::sleep_for(seconds(2));  // the window whose CPU time is measured
+  const double cpuSpent = currentProcessUsage().cpuSeconds - cpuBefore;
+  RecordProperty("cpuSecondsWhileASendWaits", std::to_string(cpuSpent));
+  EXPECT_LT(cpuSpent, 0.3) << "a send waiting for room used " << cpuSpent << " s of CPU in 2 s";
+}
+
 TEST_F(AppFaultTest, AnUploadWhoseMemoryCannotBeHadEndsOnlyItsConnection) {
   RawApp bystander(port());
   bystander.sync();
@@ -211,7 +227,14 @@ INSTANTIATE_TEST_SUITE_P(AppFaults, AppLeavingWithRequestsQueued,
 TEST_F(AppFaultTest, AcceptFailuresPauseInsteadOfSpinningAndTheListenerRecovers) {
   RawApp served(port());
   served.sync();
-  if (!limitOpenDescriptors(1)) GTEST_SKIP() << "no descriptor limit to lower here";
+  // The log's lines are counted on standard output: its file cannot be
+  // opened while descriptors are out.
+  LogCapture log;
+  ::testing::internal::CaptureStdout();
+  if (!limitOpenDescriptors(1)) {
+    ::testing::internal::GetCapturedStdout();
+    GTEST_SKIP() << "no descriptor limit to lower here";
+  }
   // The app takes the last descriptor, so its connection waits to be
   // accepted while every accept fails for want of one.
   RawApp waiting(port());
@@ -219,7 +242,12 @@ TEST_F(AppFaultTest, AcceptFailuresPauseInsteadOfSpinningAndTheListenerRecovers)
   std::this_thread::sleep_for(seconds(2));  // the window whose CPU time is measured
   const double cpuSpent = currentProcessUsage().cpuSeconds - cpuBefore;
   restoreDescriptorLimit();
+  const std::string printed = ::testing::internal::GetCapturedStdout();
   RecordProperty("cpuSecondsWhileAcceptsFail", std::to_string(cpuSpent));
+  // A pause after every failure allows about 20 in 2 s; the line for the
+  // 100th in a row shows a listener that pauses only now and then.
+  EXPECT_NE(printed.find("Orvx Socket: accept failed\n"), std::string::npos) << "no accept failed";
+  EXPECT_EQ(printed.find("times in a row"), std::string::npos) << "accepts failed without a pause after each";
 
   EXPECT_TRUE(waiting.connected());
   EXPECT_LT(cpuSpent, 0.2) << "failing accepts used " << cpuSpent << " s of CPU in 2 s";

@@ -14,6 +14,7 @@
 #include "bridge/shared_state.h"
 #include "platform/socket_library.h"
 #include "platform/test_socket_pair.h"
+#include "platform/test_tcp_buffers.h"
 #include "server/app_protocol.h"
 #include "server/client_session.h"
 #include "server/connection_registry.h"
@@ -126,6 +127,58 @@ TEST_F(ParkedRecordRequestTest, DeliveriesThatMustSendNothing) {
     EXPECT_EQ(appReceived().size(), filled) << "nothing but the filler reaches the app";
     EXPECT_EQ(request.settle().outcome, row.outcome);
   }
+}
+
+// The app has read only a little of a full buffer when the build comes: the
+// session thread sends what fits, and the serving thread must learn exactly
+// how much went out, so that it sends the rest and the app's stream of records
+// stays in step. With the smallest send buffer a record no longer fits in one
+// piece of it, so that reading half the buffer leaves room for part of one.
+TEST_F(ParkedRecordRequestTest, ARecordSentInPartReportsExactlyTheBytesThatWentOut) {
+  int partial = 0;
+  enum class Read { oneByte, half, all };
+  for (Read reading : {Read::oneByte, Read::half, Read::all}) {
+    TearDown();
+    SetUp();
+    setTcpSendBufferSize(bridgeEnd_, 1);
+    size_t filled = 0;
+    const std::vector<uint8_t> filler(64 * 1024, 0xAB);
+    for (size_t piece : {filler.size(), size_t{1024}, size_t{1}}) {
+      for (long sent; (sent = sendOnTcpSocketWithin(bridgeEnd_, filler.data(), piece, 0)) > 0;) {
+        filled += static_cast<size_t>(sent);
+      }
+    }
+    const size_t read = reading == Read::oneByte ? 1 : reading == Read::half ? filled / 2 : filled;
+    SCOPED_TRACE("the app read " + std::to_string(read) + " of " + std::to_string(filled) + " bytes");
+    std::vector<uint8_t> stream(read);
+    ASSERT_TRUE(waitTcpReadable(appEnd_, 5000));
+    for (size_t in = 0; in < read;) {
+      const long received = receiveFromTcpSocket(appEnd_, stream.data() + in, read - in);
+      ASSERT_GT(received, 0);
+      in += static_cast<size_t>(received);
+    }
+
+    ParkedRecordRequest request(bridgeEnd_);
+    ASSERT_TRUE(request.park(latest_, Clock::now() + std::chrono::seconds(5)));
+    const FlightRecordBuild next = buildNumbered(latest_ + 1);
+    ParkedRecordRequest::deliverToParked(next);
+    const std::vector<uint8_t> rest = appReceived();
+    stream.insert(stream.end(), rest.begin(), rest.end());
+    ASSERT_GE(stream.size(), filled);
+    const size_t recordBytes = stream.size() - filled;
+
+    const Settled settled = request.settle();
+    if (settled.outcome != Settled::delivered) {
+      EXPECT_EQ(recordBytes, 0u) << "bytes went out for a request taken back";
+      continue;
+    }
+    EXPECT_EQ(settled.bytesSent, recordBytes) << "the serving thread would send the wrong rest";
+    ASSERT_LE(recordBytes, kFlightRecordSize);
+    EXPECT_EQ(std::memcmp(stream.data() + filled, &next->record, recordBytes), 0);
+    if (recordBytes < kFlightRecordSize) ++partial;
+  }
+  RecordProperty("partialDeliveries", partial);
+  if (partial == 0) GTEST_SKIP() << "no delivery went out in part here";
 }
 
 // A serving thread on one end of a socket pair, the app on the other, with

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -13,6 +14,7 @@
 #include "simlink/wire.h"
 #include "tests/sim/sim_test_support.h"
 #include "tests/sim/test_sim_client.h"
+#include "tools/sim/request_decoder.h"
 #include "tools/sim/request_log.h"
 
 namespace simtest {
@@ -424,6 +426,29 @@ TEST(SimTransportTest, Ipv6LoopbackServesTheProtocol) {
   ASSERT_NE(client, nullptr);
   client->send(openRequest(1, "v6"));
   EXPECT_FALSE(client->takeMessage(SIMCONNECT_RECV_ID_OPEN, kDeadlineMs).empty());
+}
+
+// A request is acted on only when it holds every byte of its kind: one even a
+// single byte short is logged as such and left alone.
+TEST(RequestDecoderTest, RequestsShorterThanTheirKindAreNotActedOn) {
+  struct Case {
+    int bytesBeyond;  // relative to the size of the kind
+    const char* note;
+  };
+  const Case cases[] = {
+      {0, ""}, {4, "longer than its kind"}, {-1, "shorter than its kind"}, {-4, "shorter than its kind"}};
+  const uint32_t kind = simwire::kSubscribeToSystemEvent;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytesBeyond);
+    std::vector<uint8_t> bytes(simemu::expectedRequestSize(kind) + c.bytesBeyond, 0);
+    const uint32_t header[4] = {static_cast<uint32_t>(bytes.size()), simwire::kProtocolVersion, kind, 1};
+    std::memcpy(bytes.data(), header, sizeof header);
+    const simemu::LoggedRequest entry = simemu::decodeRequest(1, bytes.data(), bytes.size());
+    EXPECT_EQ(entry.note.substr(0, std::string(c.note).size()), c.note) << entry.note;
+    if (c.bytesBeyond == 0) {
+      EXPECT_TRUE(entry.note.empty()) << entry.note;
+    }
+  }
 }
 
 }  // namespace

@@ -59,6 +59,17 @@ TEST_F(LinkConfigTest, ReceiveLimitIsRaisedByAnyFileButNeverLowered) {
   EXPECT_EQ(configFor(0).maxReceiveSize, 200000u);
 }
 
+// As the Windows profile functions read them: a value in matching single or
+// double quotes is read without them.
+TEST_F(LinkConfigTest, QuotedValuesAreReadWithoutTheirQuotes) {
+  folders.writeConfig(folders.currentDirectory(),
+                      "[SimConnect]\nAddress=\"sim-pc\"\nPort='500'\nMaxReceiveSize=\"200000\"\n");
+  const LinkConfig config = configFor(0);
+  EXPECT_EQ(config.address, "sim-pc");
+  EXPECT_EQ(config.port, "500");
+  EXPECT_EQ(config.maxReceiveSize, 200000u);
+}
+
 TEST_F(LinkConfigTest, DisableNagleIsSwitchedOffAgainByALaterFile) {
   folders.writeConfig(folders.commonDocuments(), "[SimConnect]\nDisableNagle=1\n");
   EXPECT_TRUE(configFor(0).disableNagle);

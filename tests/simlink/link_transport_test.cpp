@@ -317,6 +317,38 @@ TEST_P(LinkTransportTest, NotifyEventIsSignalledForEachArrival) {
   closeNotifyEvent(event);  // the closed link signals it no more
 }
 
+// A link that fails wakes the application through its event as an arrival
+// does; its session would otherwise sleep until its next safety dispatch.
+TEST_P(LinkTransportTest, NotifyEventIsSignalledWhenTheLinkFails) {
+  struct Case {
+    const char* what;
+    uint32_t sizeField;  // of a message sent first; 0: none
+    bool closeAfter;
+  };
+  const Case cases[] = {{"the simulator closes its end", 0, true},
+                        {"a size field above the limit", 41089, false},
+                        {"a size field below a header", 2, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HANDLE event = createNotifyEvent();
+    ASSERT_NE(event, nullptr);
+    open(std::string(), event);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_FALSE(waitNotifyEvent(event, 0)) << "signalled before anything happened";
+    if (c.sizeField != 0) {
+      Bytes message(8, 0);
+      putU32(message, 0, c.sizeField);
+      ASSERT_TRUE(simulator->send(message));
+    }
+    if (c.closeAfter) simulator->closeConnection();
+    EXPECT_TRUE(waitNotifyEvent(event, kTestWaitMilliseconds)) << "the failure woke nobody";
+    EXPECT_TRUE(eventually([&] { return static_cast<ClientClient*>(link)->linkFailed(); }));
+    EXPECT_EQ(SimConnect_Close(link), kSimConnectOk);
+    link = nullptr;
+    closeNotifyEvent(event);
+  }
+}
+
 TEST_P(LinkTransportTest, CloseAcceptsLiveHandlesAndRefusesNull) {
   EXPECT_EQ(SimConnect_Close(nullptr), kSimConnectFail);
   EXPECT_EQ(SimConnect_CallDispatch(

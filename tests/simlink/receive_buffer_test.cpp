@@ -115,24 +115,46 @@ TEST_F(CutTest, SizeFieldsOutsideTheLimitsAreRejected) {
   }
 }
 
-TEST_F(CutTest, MessageThatCouldNeverFitIsTooLargeEvenWhenTheLimitAllowsIt) {
-  const uint32_t huge = kReceiveBufferLimit + 1;
-  feed(buffer, reinterpret_cast<const uint8_t*>(&huge), 4);
-  EXPECT_EQ(buffer.cut(holder, 0xFFFFFFFFu), CutResult::kTooLarge);
-  EXPECT_EQ(holder.data, nullptr);
-}
+// The buffer's own limit is 1 MiB, written out here rather than read from the
+// header, so a changed limit shows. Each message is fed as reads would bring
+// it; the verdict comes from the first cut that is not "need more".
+struct EdgeCase {
+  const char* what;
+  uint32_t size;
+  uint32_t maxReceiveSize;
+  CutResult expected;
+};
 
-TEST_F(CutTest, MessageOfExactlyTheLargestBufferIsHeld) {
-  const auto message = frame(kReceiveBufferLimit, 7);
-  size_t offset = 0;
-  CutResult result = CutResult::kNeedMore;
-  while (result == CutResult::kNeedMore) {
-    offset += feed(buffer, message.data() + offset, message.size() - offset);
-    result = buffer.cut(holder, 0xFFFFFFFFu);
+TEST(CutEdgeTest, MessagesAtTheEdgesOfBothLimits) {
+  constexpr uint32_t kOneMiB = 1024 * 1024;
+  const EdgeCase cases[] = {
+      {"exactly the configured limit", kLimit, kLimit, CutResult::kComplete},
+      {"one byte over the configured limit", kLimit + 1, kLimit, CutResult::kTooLarge},
+      {"half a MiB and more, the limit allowing it", kOneMiB / 2 + 4096, 0xFFFFFFFFu, CutResult::kComplete},
+      {"exactly the largest buffer", kOneMiB, 0xFFFFFFFFu, CutResult::kComplete},
+      {"one byte past the largest buffer", kOneMiB + 1, 0xFFFFFFFFu, CutResult::kTooLarge},
+  };
+  for (const EdgeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReceiveBuffer buffer;
+    MessageHolder holder;
+    ASSERT_TRUE(buffer.allocate());
+    const auto message = frame(c.size, 7);
+    size_t offset = 0;
+    CutResult result = CutResult::kNeedMore;
+    while (result == CutResult::kNeedMore && offset < message.size()) {
+      offset += feed(buffer, message.data() + offset, message.size() - offset);
+      result = buffer.cut(holder, c.maxReceiveSize);
+    }
+    EXPECT_EQ(result, c.expected);
+    if (c.expected == CutResult::kComplete) {
+      EXPECT_EQ(offset, message.size());
+      EXPECT_TRUE(holder.data != nullptr && std::vector<uint8_t>(holder.data, holder.data + holder.size) == message);
+    } else {
+      EXPECT_EQ(holder.data, nullptr) << "nothing is allocated for a message refused";
+    }
+    releaseMessageHolder(holder);
   }
-  ASSERT_EQ(result, CutResult::kComplete);
-  EXPECT_EQ(offset, message.size());
-  EXPECT_EQ(held(), message);
 }
 
 TEST(PacketQueueTest, KeepsOrderCountsAndBytes) {
