@@ -10,6 +10,7 @@
 
 #include "tests/sim/sim_test_support.h"
 #include "tools/sim/aircraft_profile.h"
+#include "tools/sim/cfg_file.h"
 #include "tools/sim/emulator_core.h"
 #include "tools/sim/flight_model.h"
 
@@ -44,6 +45,27 @@ TEST(SimAircraftTest, ShippedAircraftHaveDistinctFlapDetentsFromTheirOwnFiles) {
   ASSERT_FALSE(cfg.empty());
   EXPECT_EQ(cfg.find("FLAPS."), std::string::npos);
   EXPECT_EQ(simemu::listAircraft(aircraftRoot()), (std::vector<std::string>{"orvx_jet", "orvx_turboprop"}));
+}
+
+// Values as aircraft files write them: quotes around a value are not part of
+// it, so "" is an empty title, not two quote characters.
+TEST(SimAircraftTest, CfgValuesLoseTheirEnclosingQuotesOnly) {
+  const struct {
+    const char* line;
+    const char* value;
+  } cases[] = {
+      {"title = \"Orvx Jet\"", "Orvx Jet"},     {"title = \"\"", ""},         {"title = \"", "\""},
+      {"title = Orvx \"Jet\"", "Orvx \"Jet\""}, {"title=  plain  ", "plain"},
+  };
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "orvx-sim-quoted.cfg";
+  for (const auto& c : cases) {
+    { std::ofstream(path) << "[GENERAL]\n" << c.line << "\n"; }
+    simemu::CfgFile file;
+    ASSERT_TRUE(simemu::readCfgFile(path.string(), &file));
+    ASSERT_NE(file.section("general"), nullptr);
+    EXPECT_EQ(file.section("general")->value("title"), c.value) << c.line;
+  }
+  std::filesystem::remove(path);
 }
 
 // From the package tree the Community add-on wins over the official
