@@ -27,7 +27,7 @@ class RecordRateMeter {
 
  private:
   static constexpr size_t kKept = 256;  // more than two seconds' builds at any rate a simulator gives
-  Clock::time_point times_[kKept];
-  size_t next_ = 0;
+  Clock::time_point times_[kKept];      // a ring: kept_ builds from oldest_ on
+  size_t oldest_ = 0;
   size_t kept_ = 0;
 };

@@ -12,23 +12,20 @@ std::string aircraftFilePath;
 
 namespace {
 
-std::mutex& appArrivalLock() {
-  static std::mutex lock;
-  return lock;
-}
+// A value that any thread may read or replace whole, under a lock of its own.
+template <typename T>
+struct Guarded {
+  std::mutex lock;
+  T value;
+};
 
-AppArrival& lastArrival() {
-  static AppArrival arrival;
+Guarded<AppArrival>& lastArrival() {
+  static Guarded<AppArrival> arrival;
   return arrival;
 }
 
-std::mutex& appPortLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-AppPortState& currentAppPortState() {
-  static AppPortState state;
+Guarded<AppPortState>& currentAppPortState() {
+  static Guarded<AppPortState> state;
   return state;
 }
 
@@ -36,21 +33,21 @@ AppPortState& currentAppPortState() {
 
 void noteAppArrival(const std::string& peer) {
   const std::time_t now = std::time(nullptr);
-  std::lock_guard<std::mutex> hold(appArrivalLock());
-  lastArrival() = AppArrival{peer, now};
+  std::lock_guard<std::mutex> hold(lastArrival().lock);
+  lastArrival().value = AppArrival{peer, now};
 }
 
 AppArrival lastAppArrival() {
-  std::lock_guard<std::mutex> hold(appArrivalLock());
-  return lastArrival();
+  std::lock_guard<std::mutex> hold(lastArrival().lock);
+  return lastArrival().value;
 }
 
 void noteAppPortState(const AppPortState& state) {
-  std::lock_guard<std::mutex> hold(appPortLock());
-  currentAppPortState() = state;
+  std::lock_guard<std::mutex> hold(currentAppPortState().lock);
+  currentAppPortState().value = state;
 }
 
 AppPortState appPortState() {
-  std::lock_guard<std::mutex> hold(appPortLock());
-  return currentAppPortState();
+  std::lock_guard<std::mutex> hold(currentAppPortState().lock);
+  return currentAppPortState().value;
 }
